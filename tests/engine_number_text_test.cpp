@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+#include "engine/cross_table.h"
+#include "engine/number_text.h"
+
+namespace tomokari {
+namespace {
+
+TEST(SignedNumberText, WholeFractionalAndNegativeValues) {
+    EXPECT_EQ(signedNumberText(30), " 30");
+    EXPECT_EQ(signedNumberText(0.5), " .5");
+    EXPECT_EQ(signedNumberText(-2), "-2");
+    EXPECT_EQ(signedNumberText(-0.25), "-.25");
+    EXPECT_EQ(signedNumberText(0), " 0");
+    EXPECT_EQ(signedNumberText(-0.0), " 0");
+    EXPECT_EQ(signedNumberText(100), " 100");
+    EXPECT_EQ(signedNumberText(1234567.5), " 1234567.5");
+}
+
+TEST(SignedNumberText, FifteenSignificantDigitsForDoubles) {
+    EXPECT_EQ(signedNumberText(7.0 / 3.0), " 2.33333333333333");
+    EXPECT_EQ(signedNumberText(static_cast<double>(0.1f)), " .100000001490116");
+    EXPECT_EQ(signedNumberText(static_cast<double>(0.1f) + static_cast<double>(0.2f)), " .300000004470348");
+    EXPECT_EQ(signedNumberText(6.666667938232422), " 6.66666793823242");
+    // Rounding to 15 digits carries into a new leading digit.
+    EXPECT_EQ(signedNumberText(99.99999999999999), " 100");
+}
+
+TEST(SignedNumberText, SevenSignificantDigitsForSingles) {
+    EXPECT_EQ(signedSingleText(0.1f), " .1");
+    EXPECT_EQ(signedSingleText(3.841f), " 3.841");
+    EXPECT_EQ(signedSingleText(1234567.0f), " 1234567");
+    EXPECT_EQ(signedSingleText(-2.5f), "-2.5");
+}
+
+TEST(SignedNumberText, ExponentFormBeyondThePlainRange) {
+    EXPECT_EQ(signedNumberText(1e15), " 1E+15");
+    EXPECT_EQ(signedNumberText(999999999999999.0), " 999999999999999");
+    EXPECT_EQ(signedNumberText(-1.5e20), "-1.5E+20");
+    EXPECT_EQ(signedNumberText(1e-4), " 1E-04");
+    EXPECT_EQ(signedNumberText(0.001), " .001");
+    EXPECT_EQ(signedNumberText(1e300), " 1E+300");
+    EXPECT_EQ(signedSingleText(12345678.0f), " 1.234568E+07");
+    EXPECT_EQ(signedSingleText(1e10f), " 1E+10");
+    EXPECT_EQ(plainNumberText(1e-5), "1E-05");
+}
+
+TEST(SignedNumberText, NeverShowsInfinityOrNan) {
+    EXPECT_EQ(signedNumberText(std::numeric_limits<double>::infinity()), kNotComputableNumber);
+    EXPECT_EQ(signedNumberText(-std::numeric_limits<double>::infinity()), kNotComputableNumber);
+    EXPECT_EQ(signedNumberText(std::nan("")), kNotComputableNumber);
+    EXPECT_EQ(signedSingleText(std::numeric_limits<float>::infinity()), kNotComputableNumber);
+}
+
+TEST(PlainNumberText, NoBlankAndAZeroBeforeThePoint) {
+    EXPECT_EQ(plainNumberText(0.5), "0.5");
+    EXPECT_EQ(plainNumberText(30), "30");
+    EXPECT_EQ(plainNumberText(-0.5), "-0.5");
+    EXPECT_EQ(plainNumberText(0), "0");
+}
+
+TEST(RoundToDecimals, HalvesGoToTheEvenNeighbour) {
+    EXPECT_EQ(roundToDecimals(2.0625, 3), 2.062);
+    EXPECT_EQ(signedNumberText(roundToDecimals(0.0625, 3)), " .062");
+    EXPECT_EQ(roundToDecimals(2.5, 0), 2.0);
+    EXPECT_EQ(roundToDecimals(3.5, 0), 4.0);
+    EXPECT_EQ(roundToDecimals(-2.5, 0), -2.0);
+    EXPECT_EQ(signedNumberText(roundToDecimals(7.0 / 3.0, 3)), " 2.333");
+    EXPECT_EQ(signedNumberText(roundToDecimals(6.0 / 7.0, 3)), " .857");
+    EXPECT_EQ(signedNumberText(roundToDecimals(-0.0001, 3)), " 0");
+}
+
+TEST(RoundToDecimals, LeavesHugeAndNonFiniteValuesAlone) {
+    EXPECT_EQ(roundToDecimals(1e300, 3), 1e300);
+    EXPECT_EQ(roundToDecimals(1.7e308, 3), 1.7e308);
+    EXPECT_TRUE(std::isinf(roundToDecimals(std::numeric_limits<double>::infinity(), 3)));
+    EXPECT_TRUE(std::isnan(roundToDecimals(std::nan(""), 3)));
+}
+
+TEST(CellTextValue, ReadsTheLongestLeadingNumber) {
+    EXPECT_EQ(cellTextValue(""), 0);
+    EXPECT_EQ(cellTextValue("abc"), 0);
+    EXPECT_EQ(cellTextValue(" 3 4 "), 34);
+    EXPECT_EQ(cellTextValue("1 2"), 12);
+    EXPECT_EQ(cellTextValue("\t1\n2"), 12);
+    EXPECT_EQ(cellTextValue("-2"), -2);
+    EXPECT_EQ(cellTextValue("- 3"), -3);
+    EXPECT_EQ(cellTextValue("+4"), 4);
+    EXPECT_EQ(cellTextValue("2.5"), 2.5);
+    EXPECT_EQ(cellTextValue("1e2"), 100);
+    EXPECT_EQ(cellTextValue("1E-1"), 0.1);
+    EXPECT_EQ(cellTextValue("12abc"), 12);
+    EXPECT_EQ(cellTextValue("1,000"), 1);
+    EXPECT_EQ(cellTextValue(".5"), 0.5);
+    EXPECT_EQ(cellTextValue("5."), 5);
+    EXPECT_EQ(cellTextValue("1e"), 1);
+    EXPECT_EQ(cellTextValue("1e+"), 1);
+    EXPECT_EQ(cellTextValue("2e3x"), 2000);
+    EXPECT_EQ(cellTextValue("e5"), 0);
+    EXPECT_EQ(cellTextValue("."), 0);
+    EXPECT_EQ(cellTextValue("--1"), 0);
+    EXPECT_EQ(cellTextValue("\r1"), 0);  // only blanks, tabs and line feeds are skipped
+}
+
+TEST(CellTextValue, NumbersBeyondTheDoubleRangeSaturate) {
+    EXPECT_EQ(cellTextValue("1e400"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(cellTextValue("-1e400"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(cellTextValue(std::string(400, '9')), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(cellTextValue("1e-400"), 0);
+    EXPECT_EQ(cellTextValue("0.000e99999999999999999999"), 0);
+    EXPECT_EQ(cellTextValue("1e99999999999999999999"), std::numeric_limits<double>::infinity());
+    EXPECT_DOUBLE_EQ(cellTextValue("0." + std::string(400, '0') + "1e300"), 1e-101);
+}
+
+TEST(ToSingle, RoundsToNearestAndOverflowsToInfinity) {
+    EXPECT_EQ(toSingle(0.1), 0.1f);
+    EXPECT_EQ(toSingle(1e39), std::numeric_limits<float>::infinity());
+    EXPECT_EQ(toSingle(-1e39), -std::numeric_limits<float>::infinity());
+    EXPECT_EQ(toSingle(3.4028235e38), std::numeric_limits<float>::max());
+    EXPECT_GT(toSingle(1e-45), 0.0f);  // the smallest subnormal, not zero
+    EXPECT_EQ(toSingle(9999999999.0), 1e10f);
+}
+
+}  // namespace
+}  // namespace tomokari

@@ -1,0 +1,227 @@
+// tomokari-script: plays a script of user actions against the real windows without a
+// screen and prints what the windows show as JSON, for golden tests and outside checks.
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTextStream>
+#include <cstdio>
+#include <deque>
+#include <iostream>
+
+#include "ui/controls.h"
+#include "ui/dialogs.h"
+#include "ui/form4.h"
+#include "ui/secondary_windows.h"
+
+namespace tomokari {
+namespace {
+
+// Answers questions from the script's queue and records every box that was shown.
+class ScriptDialogs final : public Dialogs {
+public:
+    bool askYesNo(QWidget*, const QString& caption, const QString& text) override {
+        if (answers.empty()) {
+            unanswered = text;
+            return false;
+        }
+        const bool yes = answers.front();
+        answers.pop_front();
+        questions.append(QJsonObject{{"caption", caption}, {"text", text}, {"answer", yes ? "yes" : "no"}});
+        return yes;
+    }
+    void showMessage(QWidget*, const QString& caption, const QString& text) override {
+        messages.append(QJsonObject{{"caption", caption}, {"text", text}});
+    }
+    void quitProgram() override { exited = true; }
+
+    std::deque<bool> answers;
+    QString unanswered;  // the text of a question asked with no answer queued
+    QJsonArray questions;
+    QJsonArray messages;
+    bool exited = false;
+};
+
+struct ScriptError {
+    QString message;
+};
+
+QJsonObject dumpWindow(QWidget* window, bool exited) {
+    QJsonObject controls;
+    for (QObject* control : window->findChildren<QObject*>()) {
+        if (!control->property("tomokariControl").toBool()) continue;
+        QJsonObject entry;
+        bool visible = true;
+        if (auto* widget = qobject_cast<QWidget*>(control)) {
+            visible = qobject_cast<QMenu*>(widget) ? static_cast<QMenu*>(widget)->menuAction()->isVisible()
+                                                   : widget->isVisibleTo(window);
+        } else if (auto* action = qobject_cast<QAction*>(control)) {
+            visible = action->isVisible();
+        }
+        // A line is a bare frame and shows no text.
+        if (control->metaObject() != &QFrame::staticMetaObject) entry.insert("text", controlText(control));
+        entry.insert("visible", visible);
+        controls.insert(control->objectName(), entry);
+    }
+    return QJsonObject{{"shown", !exited && window->isVisible()}, {"title", window->windowTitle()}, {"controls", controls}};
+}
+
+QString unescape(const QString& text) {
+    QString result;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == QLatin1Char('\\') && i + 1 < text.size()) {
+            const QChar next = text[i + 1];
+            if (next == QLatin1Char('t') || next == QLatin1Char('n') || next == QLatin1Char('\\')) {
+                result += next == QLatin1Char('t') ? QLatin1Char('\t') : next == QLatin1Char('n') ? QLatin1Char('\n') : next;
+                ++i;
+                continue;
+            }
+        }
+        result += text[i];
+    }
+    return result;
+}
+
+class Runner {
+public:
+    explicit Runner(Form4& form4, ScriptDialogs& dialogs) : form4_(form4), dialogs_(dialogs) {}
+
+    void run(const QString& line) {
+        const qsizetype blank = line.indexOf(QLatin1Char(' '));
+        const QString command = blank < 0 ? line : line.left(blank);
+        const QString rest = blank < 0 ? QString() : line.mid(blank + 1);
+        if (command == QLatin1String("type")) {
+            type(rest);
+        } else if (command == QLatin1String("click")) {
+            click(rest);
+        } else if (command == QLatin1String("menu")) {
+            menu(rest);
+        } else if (command == QLatin1String("answer")) {
+            if (rest != QLatin1String("yes") && rest != QLatin1String("no")) throw ScriptError{"answer takes yes or no"};
+            dialogs_.answers.push_back(rest == QLatin1String("yes"));
+        } else if (command == QLatin1String("close")) {
+            close(rest);
+        } else if (command == QLatin1String("dump")) {
+            if (!rest.isEmpty()) throw ScriptError{"dump takes no argument"};
+            dump();
+        } else {
+            throw ScriptError{"unknown command"};
+        }
+        QCoreApplication::processEvents();
+        if (!dialogs_.unanswered.isNull()) throw ScriptError{"unanswered question: " + dialogs_.unanswered};
+    }
+
+private:
+    void type(const QString& rest) {
+        const qsizetype blank = rest.indexOf(QLatin1Char(' '));
+        const QString name = blank < 0 ? rest : rest.left(blank);
+        const QString text = blank < 0 ? QString() : unescape(rest.mid(blank + 1));
+        bool isInput = name == QLatin1String("Text12") || name == QLatin1String("Text13");
+        for (int k = 0; k < 20 && !isInput; ++k) isInput = name == indexedName("mat1", k);
+        auto* box = isInput ? form4_.findChild<QLineEdit*>(name) : nullptr;
+        if (!box) throw ScriptError{"unknown input box: " + name};
+        if (dialogs_.exited) return;
+        box->setFocus();
+        box->selectAll();
+        box->insert(text);
+    }
+
+    void click(const QString& name) {
+        auto* button = form4_.findChild<QPushButton*>(name);
+        if (!button || !name.startsWith(QLatin1String("Command"))) throw ScriptError{"unknown button: " + name};
+        if (dialogs_.exited) return;
+        if (!button->isVisibleTo(&form4_)) throw ScriptError{"hidden button: " + name};
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+    void menu(const QString& name) {
+        auto* action = form4_.findChild<QAction*>(name);
+        if (!action || !action->property("tomokariControl").toBool()) throw ScriptError{"unknown menu item: " + name};
+        if (dialogs_.exited) return;
+        action->trigger();
+    }
+
+    void close(const QString& name) {
+        QWidget* window = name == QLatin1String("Form4")   ? static_cast<QWidget*>(&form4_)
+                          : name == QLatin1String("Form3") ? static_cast<QWidget*>(form4_.expectedWindow())
+                          : name == QLatin1String("Form1") ? static_cast<QWidget*>(form4_.residualsWindow())
+                                                           : nullptr;
+        if (!window) throw ScriptError{"unknown window: " + name};
+        if (dialogs_.exited) return;
+        window->close();
+    }
+
+    void dump() {
+        const bool exited = dialogs_.exited;
+        const QJsonObject windows{{"Form4", dumpWindow(&form4_, exited)},
+                                  {"Form3", dumpWindow(form4_.expectedWindow(), exited)},
+                                  {"Form1", dumpWindow(form4_.residualsWindow(), exited)}};
+        const QJsonObject state{{"exited", exited},
+                                {"windows", windows},
+                                {"questions", dialogs_.questions},
+                                {"messages", dialogs_.messages}};
+        const QByteArray json = QJsonDocument(state).toJson(QJsonDocument::Compact);
+        std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
+        std::fputc('\n', stdout);
+        std::fflush(stdout);
+    }
+
+    Form4& form4_;
+    ScriptDialogs& dialogs_;
+};
+
+QString readScript(int argc, char* argv[]) {
+    QFile file;
+    const bool fromStdin = argc < 2 || QByteArray(argv[1]) == "-";
+    if (fromStdin) {
+        if (!file.open(stdin, QIODevice::ReadOnly)) return {};
+    } else {
+        file.setFileName(QString::fromLocal8Bit(argv[1]));
+        if (!file.open(QIODevice::ReadOnly)) {
+            std::cerr << "tomokari-script: cannot read the script " << argv[1] << '\n';
+            std::exit(2);
+        }
+    }
+    return QString::fromUtf8(file.readAll());
+}
+
+}  // namespace
+}  // namespace tomokari
+
+int main(int argc, char* argv[]) {
+    using namespace tomokari;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    app.setFont(japaneseFont(9));
+
+    ScriptDialogs dialogs;
+    Form4 form4(dialogs);
+    if (const auto failure = form4.startUp(QCoreApplication::applicationDirPath())) {
+        std::cerr << "tomokari-script: " << QString(*failure).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString()
+                  << '\n';
+        return 1;
+    }
+
+    const QStringList lines = readScript(argc, argv).split(QLatin1Char('\n'));
+    Runner runner(form4, dialogs);
+    for (qsizetype n = 0; n < lines.size(); ++n) {
+        QString line = lines[n];
+        if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
+        if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
+        try {
+            runner.run(line);
+        } catch (const ScriptError& error) {
+            std::cerr << "tomokari-script: line " << (n + 1) << ": " << error.message.toStdString() << ": "
+                      << line.toStdString() << '\n';
+            return 2;
+        }
+    }
+    return 0;
+}

@@ -1,0 +1,316 @@
+#include "ui/form4.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPalette>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <cmath>
+
+#include "engine/chi_square.h"
+#include "engine/number_text.h"
+#include "engine/window_texts.h"
+#include "ui/controls.h"
+#include "ui/dialogs.h"
+#include "ui/secondary_windows.h"
+#include "ui/texts.h"
+
+namespace tomokari {
+
+namespace {
+
+QString caption(const char* first, const char* second) {
+    return QString::fromUtf8(first) + QLatin1Char('\n') + QString::fromUtf8(second);
+}
+
+QString numberedHeading(const char* word, int number) {
+    return QString::fromUtf8(word) + QString::fromStdString(signedNumberText(number));
+}
+
+QLineEdit* makeTotalBox(QWidget* parent, const QString& name) {
+    auto* box = named(new QLineEdit(parent), name);
+    box->setAlignment(Qt::AlignCenter);
+    box->setReadOnly(true);  // totals are results, never input
+    box->setFocusPolicy(Qt::NoFocus);
+    QPalette palette = box->palette();
+    palette.setColor(QPalette::Base, palette.color(QPalette::Button));
+    box->setPalette(palette);
+    return box;
+}
+
+// A size entry counts when it reads as a whole number; 2.5 is no size.
+bool isWhole(double value) { return std::isfinite(value) && value == std::floor(value); }
+
+}  // namespace
+
+Form4::Form4(Dialogs& dialogs) : dialogs_(dialogs) {
+    named(this, QStringLiteral("Form4"));
+    setWindowTitle(QString::fromUtf8(kProgramTitle));
+    setFont(japaneseFont(9.75));
+    buildControls();
+    buildMenus();
+
+    restoreText_ = displayText(degreesOfFreedomNote());
+    explanation_->setPlainText(restoreText_);
+
+    form3_ = std::make_unique<Form3>();
+    form3_->setNote(QString::fromUtf8(kExpectedWindowPrompt));
+    form1_ = std::make_unique<Form1>();
+}
+
+Form4::~Form4() = default;
+
+QPushButton* Form4::makeButton(const QString& name, const QString& text, int left, int top, int width, int height) {
+    auto* button = named(new QPushButton(text, centralWidget()), name);
+    placeTwips(button, left, top, width, height);
+    setPointSize(button, 9);
+    return button;
+}
+
+void Form4::buildControls() {
+    auto* client = new QWidget(this);
+    client->setFixedSize(px(5835), px(6945));
+    setCentralWidget(client);
+
+    auto label = [client](const QString& name, const QString& text, int left, int top, int width, int height) {
+        auto* l = named(new QLabel(text, client), name);
+        placeTwips(l, left, top, width, height);
+        setPointSize(l, 9);
+        return l;
+    };
+    label(QStringLiteral("Label10"), QStringLiteral("1～4行"), 1995, 120, 735, 255);
+    label(QStringLiteral("Label11"), QStringLiteral("2～5列"), 2880, 120, 585, 375);
+    setPointSize(label(QStringLiteral("Label12"), QStringLiteral("クロス表"), 1200, 480, 735, 375), 10);
+
+    auto sizeEntry = [client](const QString& name, const QString& text, int left) {
+        auto* entry = named(new QLineEdit(text, client), name);
+        entry->setAlignment(Qt::AlignCenter);
+        placeTwips(entry, left, 351, 481, 450);
+        setPointSize(entry, 14);
+        return entry;
+    };
+    rowsEntry_ = sizeEntry(QStringLiteral("Text12"), QStringLiteral("4"), 2106);
+    columnsEntry_ = sizeEntry(QStringLiteral("Text13"), QStringLiteral("5"), 2925);
+    enteredRows_ = 4;
+    enteredColumns_ = 5;
+
+    connect(makeButton(QStringLiteral("Command1"), QStringLiteral("ＯＫ(1)"), 3978, 351, 735, 495),
+            &QPushButton::clicked, this, &Form4::confirmSize);
+    connect(makeButton(QStringLiteral("Command2"), QStringLiteral("クリア"), 4914, 351, 735, 495),
+            &QPushButton::clicked, this, &Form4::clearSize);
+
+    auto* frame = named(new QGroupBox(QStringLiteral("解　説"), client), QStringLiteral("Frame1"));
+    placeTwips(frame, 120, 840, 5629, 2415);
+    setPointSize(frame, 8.25);
+    explanation_ = named(new QPlainTextEdit(frame), QStringLiteral("Text11"));
+    explanation_->setReadOnly(true);
+    explanation_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setPointSize(explanation_, 9);
+    placeTwips(explanation_, 117, 234, 5395, 2002);
+
+    makeButton(QStringLiteral("Command6"), QStringLiteral("終　了"), 4200, 3360, 1215, 255);
+
+    const int headingLefts[kMaxColumns] = {840, 1440, 2040, 2640, 3240};
+    const int headingWidths[kMaxColumns] = {495, 615, 600, 600, 600};
+    for (int j = 0; j < kMaxColumns; ++j) {
+        grid_.columnHeadings[j] =
+            label(indexedName("Retlab", j), numberedHeading("列", j + 1), headingLefts[j], 3390, headingWidths[j], 255);
+    }
+    const int rowTops[kMaxRows] = {3840, 4320, 4800, 5280};
+    for (int i = 0; i < kMaxRows; ++i) {
+        grid_.rowHeadings[i] =
+            label(indexedName("Gyolab", i), numberedHeading("行", i + 1), 240, rowTops[i], 495, i == 3 ? 255 : 375);
+    }
+    for (int i = 1; i <= kMaxRows; ++i) {
+        for (int j = 1; j <= kMaxColumns; ++j) {
+            const int k = cellIndex(i, j);
+            auto* cell = named(new QLineEdit(QString::number(10 * i + j), client), indexedName("mat1", k));
+            cell->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            setPointSize(cell, 9);
+            placeTwips(cell, 720 + 600 * (j - 1), 3720 + 480 * (i - 1), 615, 495);
+            grid_.cells[k] = cell;
+        }
+    }
+    const int totalTops[kMaxRows] = {3744, 4200, 4680, 5160};
+    for (int i = 0; i < kMaxRows; ++i) {
+        auto* box = makeTotalBox(client, indexedName("Ikei", i));
+        box->setText(QStringLiteral("0"));
+        placeTwips(box, 3960, totalTops[i], 615, 495);
+        setPointSize(box, 9);
+        grid_.rowBoxes[i] = box;
+    }
+    for (int j = 0; j < kMaxColumns; ++j) {
+        auto* box = makeTotalBox(client, indexedName("Jkei", j));
+        box->setText(QStringLiteral("0"));
+        placeTwips(box, 720 + 600 * j, 5880, 615, j < 3 ? 495 : 481);
+        setPointSize(box, 9);
+        grid_.columnBoxes[j] = box;
+    }
+    auto* grand = makeTotalBox(client, QStringLiteral("Text10"));
+    grand->setText(QStringLiteral("総計"));
+    placeTwips(grand, 3960, 5880, 585, 465);
+    setPointSize(grand, 9);
+    grid_.grandBox = grand;
+
+    named(makeLine(client, 3840, 3630, 3840, 6360), QStringLiteral("Line1"));
+    named(makeLine(client, 600, 5760, 4560, 5760), QStringLiteral("Line2"));
+
+    connect(makeButton(QStringLiteral("Command7"), caption("合計", "する(2)"), 4920, 3744, 735, 495),
+            &QPushButton::clicked, this, &Form4::runTotalsStep);
+    setPointSize(makeButton(QStringLiteral("Command4"), caption("データ", "クリア"), 4920, 4320, 735, 375), 8.25);
+    powerButton_ = makeButton(QStringLiteral("Command8"), caption("検定力", "分析"), 4920, 4800, 735, 495);
+    setPointSize(powerButton_, 9.75);
+    powerButton_->hide();
+    residualButton_ = makeButton(QStringLiteral("Command3"), caption("残差", "分析(4)"), 4920, 5400, 735, 495);
+    residualButton_->hide();
+    connect(makeButton(QStringLiteral("Command5"), caption("χ2", "実行(3)"), 4920, 6120, 735, 495),
+            &QPushButton::clicked, this, &Form4::runTestStep);
+
+    label(QStringLiteral("Label13"), QString::fromUtf8(kCreditLine), 600, 6720, 4455, 240);
+}
+
+QAction* Form4::addItem(QMenu* menu, const QString& name, const QString& text, void (Form4::*handler)()) {
+    auto* action = named(menu->addAction(text), name);
+    if (handler) connect(action, &QAction::triggered, this, handler);
+    return action;
+}
+
+void Form4::buildMenus() {
+    QMenuBar* bar = menuBar();
+    named(bar->addAction(QStringLiteral("終了")), QStringLiteral("owari"));
+
+    QMenu* setsumei = named(bar->addMenu(QStringLiteral("説明")), QStringLiteral("setsumei"));
+    addItem(setsumei, QStringLiteral("tsukaikata"), QStringLiteral("・使い方"), nullptr);
+    addItem(setsumei, QStringLiteral("setsumei_hyouji"), QStringLiteral("・解　説"), nullptr);
+    addItem(setsumei, QStringLiteral("setsumei_modoru"), QStringLiteral("元に戻る"), nullptr);
+
+    QMenu* hosoku = named(bar->addMenu(QStringLiteral("χ2検定の補足")), QStringLiteral("hosoku"));
+    addItem(hosoku, QStringLiteral("tekigoudo"), QStringLiteral("・適合度の検定"), nullptr);
+    addItem(hosoku, QStringLiteral("dokuritsusei"), QStringLiteral("･独立性の検定"), nullptr);
+    addItem(hosoku, QStringLiteral("zansabunseki"), QStringLiteral("･残差分析"), nullptr);
+    addItem(hosoku, QStringLiteral("Yates"), QStringLiteral("・イェーツの補正"), nullptr);
+    addItem(hosoku, QStringLiteral("Fisher"), QStringLiteral("・フィッシャーの直接法"), nullptr);
+    addItem(hosoku, QStringLiteral("setsumei_modoru2"), QStringLiteral("元に戻る"), nullptr);
+
+    QMenu* kentei = named(bar->addMenu(QStringLiteral("検定力について")), QStringLiteral("kentei"));
+    addItem(kentei, QStringLiteral("kenteiryoku"), QStringLiteral("・検定力分析"), nullptr);
+    addItem(kentei, QStringLiteral("modoruken"), QStringLiteral("元に戻る"), nullptr);
+}
+
+std::optional<QString> Form4::startUp(const QString& programDirectory) {
+    TableLoadResult loaded = loadReferenceTables(programDirectory.toStdString());
+    if (!loaded.tables) return QString::fromStdString(loaded.error->message());
+    tables_ = *loaded.tables;
+    show();
+    showInFront(form3_.get());
+    return std::nullopt;
+}
+
+void Form4::setExplanation(const QString& text) { explanation_->setPlainText(text); }
+
+void Form4::confirmSize() {
+    sizeConfirmed_ = true;
+    totalsDone_ = false;
+    enteredRows_ = cellTextValue(rowsEntry_->text().toStdString());
+    enteredColumns_ = cellTextValue(columnsEntry_->text().toStdString());
+    form1_->hide();
+    residualButton_->hide();
+
+    if (!isWhole(enteredRows_) || !isWhole(enteredColumns_) || enteredRows_ < 1 || enteredRows_ > kMaxRows ||
+        enteredColumns_ < 2 || enteredColumns_ > kMaxColumns) {
+        rowsEntry_->setText(QStringLiteral("?"));
+        columnsEntry_->setText(QStringLiteral("?"));
+        clearShape(table_);
+        return;
+    }
+    const int rows = static_cast<int>(enteredRows_);
+    const int columns = static_cast<int>(enteredColumns_);
+    setSize(table_, rows, columns);
+    degreesOfFreedom_ = degreesOfFreedomFor(rows, columns);
+
+    grid_.showShape(rows, columns, true);
+    form3_->grid().showShape(rows, columns, true);
+    form1_->grid().showShape(rows, columns, false);
+
+    form1_->hide();
+    setExplanation(restoreText_);
+}
+
+void Form4::clearSize() {
+    rowsEntry_->clear();
+    columnsEntry_->clear();
+}
+
+void Form4::runTotalsStep() {
+    totalsDone_ = true;
+    setExplanation(restoreText_);
+    reset(table_);
+    for (QWidget* box : grid_.rowBoxes) setBoxText(box, QStringLiteral("0"));
+    for (QWidget* box : grid_.columnBoxes) setBoxText(box, QStringLiteral("0"));
+    displayDecimals_ = 3;
+    form3_->show();
+
+    if (isValidShape(table_.shapeCode)) {
+        std::array<std::string, kCellCount> cellTexts;
+        for (int k = 0; k < kCellCount; ++k) cellTexts[k] = controlText(grid_.cells[k]).toStdString();
+        readCells(table_, cellTexts);
+        computeTotals(table_);
+        computeExpectedValues(table_);
+        if (isComputable(table_)) {
+            grid_.apply(mainWindowTotals(table_));
+            form3_->grid().apply(expectedWindowTotals(table_, displayDecimals_));
+        } else {
+            form3_->setNote(QString::fromUtf8(kNotComputableMessage));
+        }
+    }
+    showInFront(form3_.get());
+}
+
+void Form4::runTestStep() {
+    // Until a valid size has ever been confirmed there is no shape, df or title to test with.
+    if (!sizeConfirmed_ || !totalsDone_ || table_.rowCount == 0) return;
+
+    setExplanation(displayText(significanceHeader(degreesOfFreedom_, tables_.critical, displayDecimals_)));
+    restoreText_ = explanation_->toPlainText();
+    displayDecimals_ = 3;
+
+    const ChiSquareResult result = computeChiSquareTest(table_, tables_.critical);
+    if (result.expectedZero || result.notComputable) {
+        form3_->setNote(QString::fromUtf8(result.expectedZero ? kExpectedZeroMessage : kNotComputableMessage));
+        return;
+    }
+    form3_->grid().apply(expectedWindowTest(table_, result, displayDecimals_));
+    lastChiSquare_ = result.chiSquare;
+    lastLikelihoodRatio_ = result.likelihoodRatio;
+    degreesOfFreedom_ = result.degreesOfFreedom;
+
+    form1_->grid().apply(rawResidualTexts(table_, displayDecimals_));
+    showInFront(form1_.get());
+
+    const bool smallShape = table_.shapeCode == 12 || table_.shapeCode == 13 || table_.shapeCode == 22 ||
+                            table_.shapeCode == 23 || table_.shapeCode == 32 || table_.shapeCode == 33;
+    if (table_.rowCount >= 2) {
+        if (!smallShape) residualButton_->setText(caption("残差", "分析"));
+        residualButton_->show();
+    }
+    if (!smallShape) powerButton_->setText(caption("検定力", "分析"));
+    powerButton_->show();
+}
+
+void Form4::closeEvent(QCloseEvent* event) {
+    event->accept();
+    endProgram();
+}
+
+void Form4::endProgram() {
+    form1_->hide();
+    form3_->hide();
+    hide();
+    dialogs_.quitProgram();
+}
+
+}  // namespace tomokari
