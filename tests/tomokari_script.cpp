@@ -195,8 +195,15 @@ QString readScript(int argc, char* argv[]) {
 }  // namespace
 }  // namespace tomokari
 
+// Standard error carries only the runner's own error line: the platform's notes (no raise()
+// offscreen, no runtime directory) are dropped.
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+    if (type == QtCriticalMsg || type == QtFatalMsg) std::cerr << message.toStdString() << '\n';
+}
+
 int main(int argc, char* argv[]) {
     using namespace tomokari;
+    qInstallMessageHandler(quietMessages);
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     app.setFont(japaneseFont(9));

@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Sets up a Debian 12 machine for this project (only what is missing), builds it, and then
+#   ./dev.sh run    starts the program
+#   ./dev.sh test   runs every test, once in a normal build and once under the sanitizers
+set -euo pipefail
+cd "$(dirname "$0")"
+
+packages=(cmake make g++ qt6-base-dev libgl-dev libboost-dev libgtest-dev fonts-ipafont-gothic)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+if ((${#missing[@]})); then
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+jobs=$(nproc)
+build() {  # build DIR [cmake options...]
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
+    cmake --build "$dir" -j"$jobs"
+}
+
+case "${1:-run}" in
+    run)
+        build build
+        exec build/bin/tomokari
+        ;;
+    test)
+        build build
+        (cd build && ctest --output-on-failure -j"$jobs")
+        build build-sanitize -DTOMOKARI_SANITIZE=ON
+        (cd build-sanitize && ctest --output-on-failure -j"$jobs")
+        ;;
+    *)
+        echo "usage: $0 [run|test]" >&2
+        exit 2
+        ;;
+esac
