@@ -13,6 +13,8 @@
 
 #include "engine/chi_square.h"
 #include "engine/number_text.h"
+#include "engine/power.h"
+#include "engine/residuals.h"
 #include "engine/window_texts.h"
 #include "ui/controls.h"
 #include "ui/dialogs.h"
@@ -165,8 +167,10 @@ void Form4::buildControls() {
     powerButton_ = makeButton(QStringLiteral("Command8"), caption("検定力", "分析"), 4920, 4800, 735, 495);
     setPointSize(powerButton_, 9.75);
     powerButton_->hide();
+    connect(powerButton_, &QPushButton::clicked, this, &Form4::runPowerStep);
     residualButton_ = makeButton(QStringLiteral("Command3"), caption("残差", "分析(4)"), 4920, 5400, 735, 495);
     residualButton_->hide();
+    connect(residualButton_, &QPushButton::clicked, this, &Form4::runResidualStep);
     connect(makeButton(QStringLiteral("Command5"), caption("χ2", "実行(3)"), 4920, 6120, 735, 495),
             &QPushButton::clicked, this, &Form4::runTestStep);
 
@@ -255,9 +259,7 @@ void Form4::runTotalsStep() {
     form3_->show();
 
     if (isValidShape(table_.shapeCode)) {
-        std::array<std::string, kCellCount> cellTexts;
-        for (int k = 0; k < kCellCount; ++k) cellTexts[k] = controlText(grid_.cells[k]).toStdString();
-        readCells(table_, cellTexts);
+        readCells(table_, cellEntries());
         computeTotals(table_);
         computeExpectedValues(table_);
         if (isComputable(table_)) {
@@ -299,6 +301,38 @@ void Form4::runTestStep() {
     }
     if (!smallShape) powerButton_->setText(caption("検定力", "分析"));
     powerButton_->show();
+}
+
+std::array<std::string, kCellCount> Form4::cellEntries() const {
+    std::array<std::string, kCellCount> texts;
+    for (int k = 0; k < kCellCount; ++k) texts[k] = controlText(grid_.cells[k]).toStdString();
+    return texts;
+}
+
+void Form4::runResidualStep() {
+    setExplanation(displayText(residualExplanation()));
+    if (!isValidShape(table_.shapeCode) || table_.rowCount < 2) return;
+
+    const ResidualResult result = computeResiduals(table_, cellEntries(), 3);
+    if (result.failure.kind != ResidualFailure::None) {
+        dialogs_.showMessage(this, windowTitle(), QString::fromStdString(result.failure.message()));
+        return;
+    }
+    displayDecimals_ = 3;
+    form1_->grid().apply(residualTexts(table_, result.table));
+    showInFront(form1_.get());
+}
+
+void Form4::runPowerStep() {
+    if (!sizeConfirmed_ || !totalsDone_ || table_.rowCount == 0) return;
+    const std::optional<double> omega = omegavalue(lastChiSquare_, table_.grandTotal);
+    if (!omega) {
+        dialogs_.showMessage(this, windowTitle(), QString::fromUtf8(kPowerNotComputableMessage));
+        return;
+    }
+    lastOmega_ = *omega;
+    const SampleSizeEstimate estimate = estimateSampleSize(*omega, degreesOfFreedom_, tables_.power);
+    setExplanation(displayText(powerReport(*omega, degreesOfFreedom_, estimate, tables_.power, displayDecimals_)));
 }
 
 void Form4::closeEvent(QCloseEvent* event) {

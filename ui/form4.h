@@ -50,7 +50,11 @@ private:
     void clearSize();    // Command2
     void runTotalsStep();  // Command7
     void runTestStep();    // Command5
+    void runResidualStep();  // Command3
+    void runPowerStep();     // Command8
 
+    // The texts of all twenty cell entries, by cell index.
+    std::array<std::string, kCellCount> cellEntries() const;
     void setExplanation(const QString& text);
     void endProgram();
 
@@ -70,6 +74,7 @@ private:
     int displayDecimals_ = 3;
     double lastChiSquare_ = 0;
     double lastLikelihoodRatio_ = 0;
+    double lastOmega_ = 0;
 
     Grid grid_;
     QLineEdit* rowsEntry_ = nullptr;     // Text12
