@@ -114,7 +114,8 @@ void Form4::buildControls() {
     setPointSize(explanation_, 9);
     placeTwips(explanation_, 117, 234, 5395, 2002);
 
-    makeButton(QStringLiteral("Command6"), QStringLiteral("終　了"), 4200, 3360, 1215, 255);
+    connect(makeButton(QStringLiteral("Command6"), QStringLiteral("終　了"), 4200, 3360, 1215, 255),
+            &QPushButton::clicked, this, &Form4::askToExit);
 
     const int headingLefts[kMaxColumns] = {840, 1440, 2040, 2640, 3240};
     const int headingWidths[kMaxColumns] = {495, 615, 600, 600, 600};
@@ -163,7 +164,9 @@ void Form4::buildControls() {
 
     connect(makeButton(QStringLiteral("Command7"), caption("合計", "する(2)"), 4920, 3744, 735, 495),
             &QPushButton::clicked, this, &Form4::runTotalsStep);
-    setPointSize(makeButton(QStringLiteral("Command4"), caption("データ", "クリア"), 4920, 4320, 735, 375), 8.25);
+    QPushButton* dataClear = makeButton(QStringLiteral("Command4"), caption("データ", "クリア"), 4920, 4320, 735, 375);
+    setPointSize(dataClear, 8.25);
+    connect(dataClear, &QPushButton::clicked, this, &Form4::clearData);
     powerButton_ = makeButton(QStringLiteral("Command8"), caption("検定力", "分析"), 4920, 4800, 735, 495);
     setPointSize(powerButton_, 9.75);
     powerButton_->hide();
@@ -177,32 +180,27 @@ void Form4::buildControls() {
     label(QStringLiteral("Label13"), QString::fromUtf8(kCreditLine), 600, 6720, 4455, 240);
 }
 
-QAction* Form4::addItem(QMenu* menu, const QString& name, const QString& text, void (Form4::*handler)()) {
-    auto* action = named(menu->addAction(text), name);
-    if (handler) connect(action, &QAction::triggered, this, handler);
-    return action;
-}
-
 void Form4::buildMenus() {
     QMenuBar* bar = menuBar();
-    named(bar->addAction(QStringLiteral("終了")), QStringLiteral("owari"));
+    connect(named(bar->addAction(QStringLiteral("終了")), QStringLiteral("owari")), &QAction::triggered, this,
+            &Form4::askToExit);
 
     QMenu* setsumei = named(bar->addMenu(QStringLiteral("説明")), QStringLiteral("setsumei"));
-    addItem(setsumei, QStringLiteral("tsukaikata"), QStringLiteral("・使い方"), nullptr);
-    addItem(setsumei, QStringLiteral("setsumei_hyouji"), QStringLiteral("・解　説"), nullptr);
-    addItem(setsumei, QStringLiteral("setsumei_modoru"), QStringLiteral("元に戻る"), nullptr);
-
     QMenu* hosoku = named(bar->addMenu(QStringLiteral("χ2検定の補足")), QStringLiteral("hosoku"));
-    addItem(hosoku, QStringLiteral("tekigoudo"), QStringLiteral("・適合度の検定"), nullptr);
-    addItem(hosoku, QStringLiteral("dokuritsusei"), QStringLiteral("･独立性の検定"), nullptr);
-    addItem(hosoku, QStringLiteral("zansabunseki"), QStringLiteral("･残差分析"), nullptr);
-    addItem(hosoku, QStringLiteral("Yates"), QStringLiteral("・イェーツの補正"), nullptr);
-    addItem(hosoku, QStringLiteral("Fisher"), QStringLiteral("・フィッシャーの直接法"), nullptr);
-    addItem(hosoku, QStringLiteral("setsumei_modoru2"), QStringLiteral("元に戻る"), nullptr);
-
     QMenu* kentei = named(bar->addMenu(QStringLiteral("検定力について")), QStringLiteral("kentei"));
-    addItem(kentei, QStringLiteral("kenteiryoku"), QStringLiteral("・検定力分析"), nullptr);
-    addItem(kentei, QStringLiteral("modoruken"), QStringLiteral("元に戻る"), nullptr);
+    for (const ScreenItem& item : kScreenItems) {
+        QMenu* menu = item.screen == Screen::Usage || item.screen == Screen::About ? setsumei
+                      : item.screen == Screen::Power                              ? kentei
+                                                                                   : hosoku;
+        QAction* action = named(menu->addAction(QString::fromUtf8(item.caption)), QString::fromUtf8(item.name));
+        connect(action, &QAction::triggered, this, [this, &item] { showScreen(item); });
+    }
+    const std::pair<QMenu*, const char*> returns[] = {
+        {setsumei, "setsumei_modoru"}, {hosoku, "setsumei_modoru2"}, {kentei, "modoruken"}};
+    for (const auto& [menu, name] : returns) {
+        QAction* action = named(menu->addAction(QStringLiteral("元に戻る")), QString::fromUtf8(name));
+        connect(action, &QAction::triggered, this, &Form4::returnFromScreen);
+    }
 }
 
 std::optional<QString> Form4::startUp(const QString& programDirectory) {
@@ -335,7 +333,36 @@ void Form4::runPowerStep() {
     setExplanation(displayText(powerReport(*omega, degreesOfFreedom_, estimate, tables_.power, displayDecimals_)));
 }
 
+void Form4::clearData() {
+    if (!dialogs_.askYesNo(this, QString(), QString::fromUtf8(kDataClearQuestion))) return;
+    for (QWidget* cell : grid_.cells) setBoxText(cell, QString());
+}
+
+bool Form4::confirmExit() {
+    return dialogs_.askYesNo(this, QString::fromUtf8(kProgramTitle), QString::fromUtf8(kExitQuestion));
+}
+
+void Form4::askToExit() {
+    if (confirmExit()) endProgram();
+}
+
+void Form4::showScreen(const ScreenItem& item) {
+    if (item.savesText && !helpShown_) restoreText_ = explanation_->toPlainText();
+    if (item.marksHelpShown) helpShown_ = true;
+    setExplanation(displayText(screenText(item.screen)));
+}
+
+void Form4::returnFromScreen() {
+    helpShown_ = false;
+    setExplanation(restoreText_);
+}
+
 void Form4::closeEvent(QCloseEvent* event) {
+    // The title bar's close button asks like the exit commands; No keeps everything as it is.
+    if (!confirmExit()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     endProgram();
 }

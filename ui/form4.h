@@ -11,6 +11,7 @@
 #include "engine/cross_table.h"
 #include "tables/reference_tables.h"
 #include "ui/grid.h"
+#include "ui/texts.h"
 
 class QAction;
 class QGroupBox;
@@ -43,7 +44,6 @@ private:
     void buildControls();
     void buildMenus();
     QPushButton* makeButton(const QString& name, const QString& caption, int left, int top, int width, int height);
-    QAction* addItem(QMenu* menu, const QString& name, const QString& caption, void (Form4::*handler)());
 
     // The workflow steps, one per button.
     void confirmSize();  // Command1
@@ -52,6 +52,11 @@ private:
     void runTestStep();    // Command5
     void runResidualStep();  // Command3
     void runPowerStep();     // Command8
+    void clearData();        // Command4
+    void askToExit();        // Command6 and the menu command owari
+    bool confirmExit();
+    void showScreen(const ScreenItem& item);
+    void returnFromScreen();
 
     // The texts of all twenty cell entries, by cell index.
     std::array<std::string, kCellCount> cellEntries() const;
