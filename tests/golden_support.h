@@ -54,6 +54,17 @@ private:
     QJsonObject state_;
 };
 
+// Line n (counted from 1) of a text whose lines are joined by LF.
+inline std::string lineOf(const std::string& text, int n) {
+    size_t start = 0;
+    for (int i = 1; i < n && start != std::string::npos; ++i) {
+        start = text.find('\n', start);
+        if (start != std::string::npos) ++start;
+    }
+    if (start == std::string::npos) return {};
+    return text.substr(start, text.find('\n', start) - start);
+}
+
 inline QString mat1(int k) { return QStringLiteral("mat1(%1)").arg(k); }
 inline QString ikei(int i) { return QStringLiteral("Ikei(%1)").arg(i); }
 inline QString jkei(int j) { return QStringLiteral("Jkei(%1)").arg(j); }

@@ -46,8 +46,6 @@ std::string header(const std::string& df, const std::string& c1, const std::stri
 const std::string kHeaderDf1 = header(" 1", " 3.841", " 6.635", " 10.828");
 const std::string kHeaderDf2 = header(" 2", " 5.991", " 9.21", " 13.816");
 
-std::string firstLine(const std::string& text) { return text.substr(0, text.find('\n')); }
-
 // The typical run: 2 x 2 with 30, 10 / 10, 30.
 Script typicalRun() { return Script().tested(2, 2, {"30", "10", "10", "30"}); }
 
@@ -434,7 +432,7 @@ TEST(TestStep, OneByFiveLeavesColumnBoxesAndHidesResidualButton) {
     EXPECT_FALSE(d.visible("Form4", "Command3"));
     EXPECT_TRUE(d.visible("Form4", "Command8"));
     EXPECT_EQ(d.text("Form4", "Command8"), "検定力\n分析");
-    EXPECT_EQ(firstLine(d.text("Form4", "Text11")), "●χ2検定： (df =  4 )　　　計算結果のχ2値が　");
+    EXPECT_EQ(lineOf(d.text("Form4", "Text11"), 1), "●χ2検定： (df =  4 )　　　計算結果のχ2値が　");
 }
 
 TEST(TestStep, FourByFiveUsesTheLastCriticalRow) {
