@@ -47,10 +47,36 @@ double outOfRangeValue(std::string_view mantissa, long long exponent, bool negat
 
 }  // namespace
 
+std::string foldFullWidth(std::string_view text) {
+    std::string folded;
+    folded.reserve(text.size());
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+        if (i + 2 < text.size() && byte(i) == 0xE3 && byte(i + 1) == 0x80 && byte(i + 2) == 0x80) {
+            folded.push_back(' ');  // U+3000 ideographic space
+            i += 2;
+            continue;
+        }
+        if (i + 2 < text.size() && byte(i) == 0xEF && (byte(i + 1) == 0xBC || byte(i + 1) == 0xBD)) {
+            // U+FF01..U+FF5E are the full-width forms of ASCII 0x21..0x7E.
+            const int code = 0xFF00 + (byte(i + 1) == 0xBC ? 0 : 0x40) + (byte(i + 2) - 0x80);
+            const char ascii = static_cast<char>(code - 0xFF00 + 0x20);
+            if ((ascii >= '0' && ascii <= '9') || ascii == '+' || ascii == '-' || ascii == '.' || ascii == 'E' ||
+                ascii == 'e') {
+                folded.push_back(ascii);
+                i += 2;
+                continue;
+            }
+        }
+        folded.push_back(text[i]);
+    }
+    return folded;
+}
+
 double cellTextValue(std::string_view text) {
     std::string compact;
     compact.reserve(text.size());
-    for (char c : text) {
+    for (char c : foldFullWidth(text)) {
         if (!isSkipped(c)) compact.push_back(c);
     }
 

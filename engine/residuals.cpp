@@ -39,7 +39,9 @@ const char* residualMark(int level) {
     return level >= 0 && level <= 3 ? kMarks[level] : "";
 }
 
-bool parseWholeNumber(std::string_view text, double& value) {
+bool parseWholeNumber(std::string_view original, double& value) {
+    const std::string folded = foldFullWidth(original);
+    std::string_view text = folded;
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);

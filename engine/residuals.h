@@ -48,7 +48,7 @@ struct ResidualResult {
 int markLevel(double absoluteAdjusted);
 const char* residualMark(int level);
 
-// The number an entry holds when the whole entry forms one decimal number (blanks around
+// The number an entry holds when the whole entry, full-width forms folded, forms one decimal number (blanks around
 // it allowed); false for an empty entry or one with anything else in it.
 bool parseWholeNumber(std::string_view text, double& value);
 

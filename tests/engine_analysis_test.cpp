@@ -116,6 +116,9 @@ TEST(Residuals, EveryEntryMustHoldExactlyOneNumber) {
     for (const char* good : {" 12 ", "+4", "-2.5", "1e2", ".5", "5."}) EXPECT_TRUE(parseWholeNumber(good, value)) << good;
     EXPECT_TRUE(parseWholeNumber("\t7\t", value));
     EXPECT_EQ(value, 7);
+    EXPECT_TRUE(parseWholeNumber("　１２　", value));
+    EXPECT_EQ(value, 12);
+    EXPECT_FALSE(parseWholeNumber("１２個", value));
 }
 
 TEST(Residuals, ExplanationHasEightLines) {

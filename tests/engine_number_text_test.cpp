@@ -105,6 +105,24 @@ TEST(CellTextValue, ReadsTheLongestLeadingNumber) {
     EXPECT_EQ(cellTextValue("\r1"), 0);  // only blanks, tabs and line feeds are skipped
 }
 
+TEST(CellTextValue, FullWidthFormsReadAsTheirAsciiForms) {
+    EXPECT_EQ(cellTextValue("１２"), 12);
+    EXPECT_EQ(cellTextValue("－３"), -3);
+    EXPECT_EQ(cellTextValue("＋４"), 4);
+    EXPECT_EQ(cellTextValue("２．５"), 2.5);
+    EXPECT_EQ(cellTextValue("１Ｅ２"), 100);
+    EXPECT_EQ(cellTextValue("１ｅ－１"), 0.1);
+    EXPECT_EQ(cellTextValue("　"), 0);
+    EXPECT_EQ(cellTextValue("１　２"), 12);
+    EXPECT_EQ(cellTextValue("１，０００"), 1);  // the full-width comma stops the number like ","
+    EXPECT_EQ(cellTextValue("１２個"), 12);
+    EXPECT_EQ(foldFullWidth("ａ１"), "ａ1");  // letters other than the exponent stay full-width
+    // Cut or stray UTF-8 sequences are left alone and read like any other text.
+    EXPECT_EQ(cellTextValue("\xEF\xBC"), 0);
+    EXPECT_EQ(cellTextValue("7\xE3\x80"), 7);
+    EXPECT_EQ(cellTextValue("\xFF\xFE\x80"), 0);
+}
+
 TEST(CellTextValue, NumbersBeyondTheDoubleRangeSaturate) {
     EXPECT_EQ(cellTextValue("1e400"), std::numeric_limits<double>::infinity());
     EXPECT_EQ(cellTextValue("-1e400"), -std::numeric_limits<double>::infinity());
