@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <cstdio>
 
 #include "ui/controls.h"
 #include "ui/dialogs.h"
@@ -11,6 +12,8 @@ int main(int argc, char* argv[]) {
     tomokari::MessageBoxDialogs dialogs;
     tomokari::Form4 mainWindow(dialogs);
     if (const auto failure = mainWindow.startUp(QCoreApplication::applicationDirPath())) {
+        // Also on standard error, for a start from a terminal or a launcher's log.
+        std::fprintf(stderr, "tomokari: %s\n", failure->toUtf8().constData());
         dialogs.showMessage(nullptr, QString::fromUtf8(tomokari::kProgramTitle), *failure);
         return 1;
     }
