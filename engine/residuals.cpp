@@ -12,10 +12,14 @@ namespace tomokari {
 
 namespace {
 
-// A stored observed value at its 7-significant-digit decimal value (exact for counts).
-double decimalValueOf(float observed) {
+// A stored observed value as the raw residual takes it: a fraction at its 7-significant-digit
+// decimal value (0.1 as 0.1), a whole number exactly. Seven digits would turn a count of
+// 10^7 or more into another number (12345678 into 12345680) and so invent a residual.
+double residualObserved(float observed) {
+    const double widened = observed;
+    if (widened == std::floor(widened)) return widened;
     char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%.7g", static_cast<double>(observed));
+    std::snprintf(buffer, sizeof buffer, "%.7g", widened);
     double value = 0;
     std::from_chars(buffer, buffer + std::strlen(buffer), value);
     return value;
@@ -89,14 +93,17 @@ ResidualResult computeResiduals(const CrossTable& t, const std::array<std::strin
     const double n = t.grandTotal;
     for (int i = 0; i < t.rowCount; ++i) {
         for (int j = 0; j < t.columnCount; ++j) {
-            double current = 0;
-            if (!parseWholeNumber(currentEntries[cellIndex(i + 1, j + 1)], current)) {
+            double entry = 0;
+            if (!parseWholeNumber(currentEntries[cellIndex(i + 1, j + 1)], entry)) {
                 return fail(ResidualFailure::EntryNotANumber, i + 1, j + 1);
             }
+            // The margins were built from single-precision cells; the entry is read the same way,
+            // or a large entry would differ from its own cell by the rounding alone.
+            const double current = toSingle(entry);
             const double r = t.rowTotal[i];
             const double c = t.columnTotal[j];
             ResidualCell& cell = result.table.cells[i][j];
-            cell.residual = decimalValueOf(t.observed[i][j]) - static_cast<double>(toSingle(t.expected[i][j]));
+            cell.residual = residualObserved(t.observed[i][j]) - static_cast<double>(toSingle(t.expected[i][j]));
             cell.expectedFromMargins = (c * r) / n;
             cell.standardized = (current - cell.expectedFromMargins) / std::sqrt(cell.expectedFromMargins);
             cell.varianceFactor = (1 - c / n) * (1 - r / n);

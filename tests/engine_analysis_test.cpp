@@ -73,6 +73,19 @@ TEST(Residuals, RawResidualTakesTheExpectedValueInSinglePrecision) {
     EXPECT_EQ(f.table.cells[0][0].residual, 0.1 - static_cast<double>(toSingle(fractional.expected[0][0])));
 }
 
+TEST(Residuals, LargeCountsGiveNoResidualsOfTheirOwnRounding) {
+    for (const char* value : {"1e30", "12345678", "3e38"}) {
+        const CrossTable t = tableOf(2, 2, {value, value, value, value});
+        const ResidualResult r = computeResiduals(t, {value, value, "", "", "", value, value}, 3);
+        ASSERT_EQ(r.failure.kind, ResidualFailure::None) << value;
+        for (int k : {0, 1, 5, 6}) {
+            const ResidualCell& cell = r.table.cells[k / 5][k % 5];
+            EXPECT_EQ(cell.residualText, " 0") << value << " cell " << k;
+            EXPECT_EQ(cell.adjustedText, " 0") << value << " cell " << k;
+        }
+    }
+}
+
 TEST(Residuals, EditedEntriesChangeOnlyTheStandardizedAndAdjustedValues) {
     const CrossTable t = tableOf(2, 2, {"30", "10", "10", "30"});
     auto entries = entriesOf(t);
