@@ -64,10 +64,3 @@ TEST(MessageBoxDialogs, MessagesHaveOnlyAnOkButton) {
 
 }  // namespace
 }  // namespace tomokari
-
-int main(int argc, char* argv[]) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -9,6 +9,7 @@
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <cmath>
 
 #include "engine/chi_square.h"
@@ -100,8 +101,11 @@ void Form4::buildControls() {
     enteredRows_ = 4;
     enteredColumns_ = 5;
 
-    connect(makeButton(QStringLiteral("Command1"), QStringLiteral("ＯＫ(1)"), 3978, 351, 735, 495),
-            &QPushButton::clicked, this, &Form4::confirmSize);
+    QPushButton* ok = makeButton(QStringLiteral("Command1"), QStringLiteral("ＯＫ(1)"), 3978, 351, 735, 495);
+    connect(ok, &QPushButton::clicked, this, &Form4::confirmSize);
+    // Enter in either size box presses OK.
+    connect(rowsEntry_, &QLineEdit::returnPressed, ok, &QPushButton::click);
+    connect(columnsEntry_, &QLineEdit::returnPressed, ok, &QPushButton::click);
     connect(makeButton(QStringLiteral("Command2"), QStringLiteral("クリア"), 4914, 351, 735, 495),
             &QPushButton::clicked, this, &Form4::clearSize);
 
@@ -110,6 +114,7 @@ void Form4::buildControls() {
     setPointSize(frame, 8.25);
     explanation_ = named(new QPlainTextEdit(frame), QStringLiteral("Text11"));
     explanation_->setReadOnly(true);
+    explanation_->setTabChangesFocus(true);
     explanation_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setPointSize(explanation_, 9);
     placeTwips(explanation_, 117, 234, 5395, 2002);
@@ -178,6 +183,28 @@ void Form4::buildControls() {
             &QPushButton::clicked, this, &Form4::runTestStep);
 
     label(QStringLiteral("Label13"), QString::fromUtf8(kCreditLine), 600, 6720, 4455, 240);
+    setKeyboardOrder();
+}
+
+void Form4::setKeyboardOrder() {
+    // The order of the workflow: size, OK, the cells row by row, then the step buttons.
+    QStringList order = {QStringLiteral("Text12"), QStringLiteral("Text13"), QStringLiteral("Command1")};
+    for (int k = 0; k < kCellCount; ++k) order << indexedName("mat1", k);
+    order << QStringLiteral("Command7") << QStringLiteral("Command5") << QStringLiteral("Command3")
+          << QStringLiteral("Command8") << QStringLiteral("Command2") << QStringLiteral("Command4")
+          << QStringLiteral("Command6") << QStringLiteral("Text11");
+    QWidget* previous = nullptr;
+    for (const QString& name : order) {
+        QWidget* widget = centralWidget()->findChild<QWidget*>(name);
+        if (previous) setTabOrder(previous, widget);
+        previous = widget;
+    }
+    // F10 opens the menu bar, so that every menu item is reachable without a mouse.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        menuBar()->setFocus(Qt::ShortcutFocusReason);
+        menuBar()->setActiveAction(menuBar()->actions().constFirst());
+    });
 }
 
 void Form4::buildMenus() {

@@ -43,6 +43,7 @@ protected:
 private:
     void buildControls();
     void buildMenus();
+    void setKeyboardOrder();
     QPushButton* makeButton(const QString& name, const QString& caption, int left, int top, int width, int height);
 
     // The workflow steps, one per button.
