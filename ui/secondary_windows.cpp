@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 
 #include "engine/number_text.h"
 #include "ui/controls.h"
@@ -66,6 +67,8 @@ Form3::Form3() {
 
     note_ = named(new QPlainTextEdit(this), QStringLiteral("Text11"));
     note_->setReadOnly(true);
+    // Three lines of the result block fit without a scroll bar only with a thin margin.
+    note_->document()->setDocumentMargin(1);
     placeTwips(note_, 960, 3240, 5044, 715);
     grid_.note = note_;
 
