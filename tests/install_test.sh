@@ -1,0 +1,94 @@
+#!/usr/bin/env bash
+# Installs the build into a fresh prefix and starts the installed program the way a desktop
+# menu does: through the launcher in bin/, from an unrelated working directory.
+# usage: install_test.sh CMAKE BUILD_DIR WORK_DIR
+set -euo pipefail
+
+cmake=$1
+build=$2
+work=$3
+prefix=$work/prefix
+elsewhere=$work/elsewhere
+pid=
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+stop_program() {
+    if [ -n "$pid" ]; then
+        kill "$pid" 2>/dev/null || true
+        wait "$pid" 2>/dev/null || true
+        pid=
+    fi
+}
+trap stop_program EXIT
+
+rm -rf "$work"
+mkdir -p "$prefix" "$elsewhere"
+"$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake --install failed"
+
+# Exactly the program, its tables, the launcher, the menu entry and the icons: none of the
+# development tools (scripted runner, tests, table generator).
+expected="bin/tomokari
+lib/tomokari/chi2prob.dat
+lib/tomokari/power06.dat
+lib/tomokari/tomokari
+share/applications/tomokari.desktop
+share/icons/hicolor/48x48/apps/tomokari.png
+share/icons/hicolor/scalable/apps/tomokari.svg"
+installed=$(cd "$prefix" && find . \( -type f -o -type l \) | sed 's|^\./||' | LC_ALL=C sort)
+[ "$installed" = "$expected" ] || fail "installed files differ from the expected set:
+$(diff <(echo "$expected") <(echo "$installed") || true)"
+
+# A relative link keeps the installed tree movable (DESTDIR, package staging).
+link=$(readlink "$prefix/bin/tomokari") || fail "bin/tomokari is not a symlink"
+case $link in
+    /*) fail "bin/tomokari points to an absolute path: $link" ;;
+esac
+
+# The menu entry must name a command and an icon that the install provides.
+desktop=$prefix/share/applications/tomokari.desktop
+entry() { sed -n "s/^$1=//p" "$desktop"; }
+[ "$(entry Type)" = Application ] || fail "the menu entry is not an application"
+exec_name=$(entry Exec)
+icon_name=$(entry Icon)
+[ -x "$prefix/bin/$exec_name" ] || fail "Exec=$exec_name is not an installed command"
+[ -s "$prefix/share/icons/hicolor/scalable/apps/$icon_name.svg" ] || fail "no scalable icon named $icon_name"
+[ -s "$prefix/share/icons/hicolor/48x48/apps/$icon_name.png" ] || fail "no 48x48 icon named $icon_name"
+grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/$icon_name.svg" || fail "the scalable icon is no SVG"
+[ "$(head -c 8 "$prefix/share/icons/hicolor/48x48/apps/$icon_name.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
+    fail "the 48x48 icon is no PNG"
+
+start_program() {  # start_program STDERR_FILE
+    (cd "$elsewhere" && QT_QPA_PLATFORM=offscreen exec "$prefix/bin/$exec_name" >/dev/null 2>"$1") &
+    pid=$!
+}
+running() { [ -r "/proc/$pid/stat" ] && [ "$(cut -d' ' -f3 "/proc/$pid/stat")" != Z ]; }
+
+# Started well, the program shows its windows and waits for the user. A start-up failure
+# prints "tomokari: ..." naming the table, shows a message box and ends when it is closed.
+start_program "$work/start.err"
+sleep 2
+if ! running; then
+    status=0
+    wait "$pid" || status=$?
+    pid=
+    fail "the installed program ended within 2 s (status $status): $(cat "$work/start.err")"
+fi
+stop_program
+! grep -q '^tomokari:' "$work/start.err" || fail "the installed program reported: $(cat "$work/start.err")"
+
+# Without a table beside the executable it must say so: the check above can see a failure.
+mv "$prefix/lib/tomokari/power06.dat" "$work/power06.dat.aside"
+start_program "$work/missing.err"
+for _ in $(seq 100); do
+    grep -q '^tomokari:' "$work/missing.err" && break
+    running || break
+    sleep 0.1
+done
+stop_program
+grep -q "^tomokari:.*lib/tomokari/power06\\.dat" "$work/missing.err" ||
+    fail "a missing power06.dat was not reported: $(cat "$work/missing.err")"
+
+echo "installed program starts from $prefix"
