@@ -11,6 +11,7 @@
 
 #include "engine/cross_table.h"
 #include "engine/residuals.h"
+#include "engine_test_support.h"
 
 namespace tomokari {
 namespace {
@@ -64,17 +65,6 @@ std::vector<ReferenceCase> readCases(const std::string& path) {
     return cases;
 }
 
-// The table as the totals step leaves it, from the cell entries by cell index.
-CrossTable tableAfterTotals(int rows, int columns, const std::array<std::string, kCellCount>& entries) {
-    CrossTable table;
-    setSize(table, rows, columns);
-    reset(table);
-    readCells(table, entries);
-    computeTotals(table);
-    computeExpectedValues(table);
-    return table;
-}
-
 TEST(ResidualReference, AdjustedTextsAndMarksMatchIndependentComputation) {
     const std::vector<ReferenceCase> cases = readCases(TOMOKARI_RESIDUAL_REFERENCE_FILE);
     ASSERT_EQ(cases.size(), 300u) << "the reference file should hold 300 tables";
@@ -85,7 +75,7 @@ TEST(ResidualReference, AdjustedTextsAndMarksMatchIndependentComputation) {
         for (int i = 1; i <= c.rows; ++i) {
             for (int j = 1; j <= c.columns; ++j) entries[cellIndex(i, j)] = c.observed[(i - 1) * c.columns + (j - 1)];
         }
-        const ResidualResult result = computeResiduals(tableAfterTotals(c.rows, c.columns, entries), entries, 3);
+        const ResidualResult result = computeResiduals(testing::tableAfterTotals(c.rows, c.columns, entries), entries, 3);
         if (result.failure.kind != ResidualFailure::None) {
             ADD_FAILURE() << "line " << c.lineNumber << ": refused: " << result.failure.message();
             continue;

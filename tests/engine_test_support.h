@@ -21,6 +21,17 @@ inline const ReferenceTables& shippedTables() {
     return tables;
 }
 
+// The table as the totals step leaves it, from the cell entries by cell index.
+inline CrossTable tableAfterTotals(int rows, int columns, const std::array<std::string, kCellCount>& entries) {
+    CrossTable table;
+    setSize(table, rows, columns);
+    reset(table);
+    readCells(table, entries);
+    computeTotals(table);
+    computeExpectedValues(table);
+    return table;
+}
+
 // A table of the given size after a totals step on the given cell texts, row by row.
 inline CrossTable tableOf(int rows, int columns, std::initializer_list<std::string> cells) {
     std::array<std::string, kCellCount> texts;
@@ -28,13 +39,7 @@ inline CrossTable tableOf(int rows, int columns, std::initializer_list<std::stri
     for (int i = 1; i <= rows; ++i) {
         for (int j = 1; j <= columns && it != cells.end(); ++j) texts[cellIndex(i, j)] = *it++;
     }
-    CrossTable table;
-    setSize(table, rows, columns);
-    reset(table);
-    readCells(table, texts);
-    computeTotals(table);
-    computeExpectedValues(table);
-    return table;
+    return tableAfterTotals(rows, columns, texts);
 }
 
 }  // namespace tomokari::testing
