@@ -39,17 +39,8 @@ LikelihoodRatio computeLikelihoodRatio(const CrossTable& table, int df, const Cr
     }
     const double g2 = 2 * sum;
     if (!std::isfinite(g2)) return notComputable;
-    // The level is decided on the single-precision value, against single-precision bounds.
-    const float g = toSingle(g2);
-    int level = 0;
-    if (g > critical.at(df, 3)) {
-        level = 3;
-    } else if (g > critical.at(df, 2)) {
-        level = 2;
-    } else if (g > critical.at(df, 1)) {
-        level = 1;
-    }
-    return {g2, level};
+    // The level is decided on G^2 narrowed to single precision, like the bounds themselves.
+    return {g2, significanceLevel(static_cast<double>(toSingle(g2)), df, critical)};
 }
 
 ChiSquareResult computeChiSquareTest(const CrossTable& table, const CriticalValueTable& critical) {
