@@ -11,6 +11,10 @@ bool isValidSize(int rows, int columns) { return rows >= 1 && rows <= kMaxRows &
 
 bool isValidShape(int shapeCode) { return isValidSize(shapeCode / 10, shapeCode % 10); }
 
+bool isSmallShape(int shapeCode) {
+    return isValidShape(shapeCode) && shapeCode / 10 <= 3 && shapeCode % 10 <= 3;
+}
+
 int degreesOfFreedomFor(int rows, int columns) { return rows == 1 ? columns - 1 : (rows - 1) * (columns - 1); }
 
 void setSize(CrossTable& table, int rows, int columns) {
@@ -29,6 +33,8 @@ void reset(CrossTable& table) {
 }
 
 namespace {
+
+constexpr long long kExponentLimit = 100'000'000'000'000'000;
 
 bool isSkipped(char c) { return c == ' ' || c == '\t' || c == '\n'; }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
@@ -57,7 +63,10 @@ std::string foldFullWidth(std::string_view text) {
             i += 2;
             continue;
         }
-        if (i + 2 < text.size() && byte(i) == 0xEF && (byte(i + 1) == 0xBC || byte(i + 1) == 0xBD)) {
+        // The third byte must continue the sequence: a cut sequence followed by ASCII ("\xEF\xBDP")
+        // is no full-width form and stays as it is.
+        if (i + 2 < text.size() && byte(i) == 0xEF && (byte(i + 1) == 0xBC || byte(i + 1) == 0xBD) &&
+            (byte(i + 2) & 0xC0) == 0x80) {
             // U+FF01..U+FF5E are the full-width forms of ASCII 0x21..0x7E.
             const int code = 0xFF00 + (byte(i + 1) == 0xBC ? 0 : 0x40) + (byte(i + 2) - 0x80);
             const char ascii = static_cast<char>(code - 0xFF00 + 0x20);
@@ -105,8 +114,10 @@ double cellTextValue(std::string_view text) {
             ++p;
         }
         if (p < compact.size() && isDigit(compact[p])) {
+            // Saturate far beyond any text's length: the zeros before the first significant digit
+            // must never outweigh a saturated exponent.
             for (; p < compact.size() && isDigit(compact[p]); ++p) {
-                if (exponent < 1000000) exponent = exponent * 10 + (compact[p] - '0');
+                if (exponent < kExponentLimit) exponent = exponent * 10 + (compact[p] - '0');
             }
             if (negativeExponent) exponent = -exponent;
             pos = p;

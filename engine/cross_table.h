@@ -33,6 +33,10 @@ struct CrossTable {
 bool isValidShape(int shapeCode);
 bool isValidSize(int rows, int columns);
 
+// 1 x 2, 1 x 3, 2 x 2, 2 x 3, 3 x 2 and 3 x 3: the shapes whose titles spell out their degrees
+// of freedom and whose buttons keep their numbered captions.
+bool isSmallShape(int shapeCode);
+
 // columns - 1 for one row (goodness of fit), (rows - 1) x (columns - 1) otherwise.
 int degreesOfFreedomFor(int rows, int columns);
 

@@ -48,11 +48,24 @@ bool parseWholeNumber(std::string_view original, double& value) {
     std::string_view text = folded;
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
-    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
-    if (text.empty() || text.front() == '+') return false;
+    // from_chars takes no plus sign. One may stand before the number, but not before another sign:
+    // "+-5" is no number, and a cell reads it as 0.
+    if (!text.empty() && text.front() == '+') {
+        text.remove_prefix(1);
+        if (!text.empty() && (text.front() == '+' || text.front() == '-')) return false;
+    }
+    if (text.empty()) return false;
     // from_chars accepts only a decimal number here: no hexadecimal, "inf" or "nan".
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::general);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size()) return false;
+    if (result.ptr != text.data() + text.size()) return false;
+    if (result.ec == std::errc::result_out_of_range) {
+        // Too small for a double, it is zero, as a cell reads it; too large, it is refused.
+        const double tiny = cellTextValue(text);
+        if (!std::isfinite(tiny)) return false;
+        value = tiny;
+    } else if (result.ec != std::errc()) {
+        return false;
+    }
     for (char c : text) {
         if (std::isalpha(static_cast<unsigned char>(c)) && c != 'e' && c != 'E') return false;
     }

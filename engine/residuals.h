@@ -25,7 +25,8 @@ struct ResidualCell {
 };
 
 struct ResidualTable {
-    std::array<std::array<ResidualCell, kMaxColumns>, kMaxRows> cells{};
+    // Every cell initialises itself. An empty brace initialiser here crashes clang 14.
+    std::array<std::array<ResidualCell, kMaxColumns>, kMaxRows> cells;
 };
 
 // Why the analysis cannot be made; the row or column it concerns, counted from 1.

@@ -10,11 +10,6 @@ std::string rounded(double x, int decimals) { return signedNumberText(roundToDec
 
 std::string twoLines(const std::string& first, const std::string& second) { return first + kLineBreak + second; }
 
-// The 2 x 2, 2 x 3, 3 x 2 and 3 x 3 tables show their main-window column totals plainly.
-bool isSmallIndependenceShape(int shapeCode) {
-    return shapeCode == 22 || shapeCode == 23 || shapeCode == 32 || shapeCode == 33;
-}
-
 std::string expectedWindowTitle(int shapeCode) {
     switch (shapeCode) {
         case 12: return "「適合度検定」　期待値を表示　●自由度df (2-1)= 1";
@@ -37,7 +32,7 @@ GridTexts mainWindowTotals(const CrossTable& t) {
     for (int j = 0; j < t.columnCount; ++j) {
         if (t.rowCount == 1) {
             texts.columnBoxes[j] = signedSingleText(t.observed[0][j]);
-        } else if (isSmallIndependenceShape(t.shapeCode)) {
+        } else if (isSmallShape(t.shapeCode)) {  // 2 x 2 to 3 x 3 show their column totals plainly
             texts.columnBoxes[j] = plainNumberText(t.columnTotal[j]);
         } else {
             texts.columnBoxes[j] = signedNumberText(t.columnTotal[j]);
@@ -50,7 +45,7 @@ GridTexts mainWindowTotals(const CrossTable& t) {
 GridTexts expectedWindowTotals(const CrossTable& t, int decimals) {
     GridTexts texts;
     // The 1 x 2 and 1 x 3 tables show their expected values unrounded.
-    const bool unrounded = t.shapeCode == 12 || t.shapeCode == 13;
+    const bool unrounded = t.rowCount == 1 && isSmallShape(t.shapeCode);
     auto expectedText = [&](double e) { return unrounded ? signedNumberText(e) : rounded(e, decimals); };
     for (int i = 0; i < t.rowCount; ++i) {
         for (int j = 0; j < t.columnCount; ++j) texts.cells[cellIndex(i + 1, j + 1)] = expectedText(t.expected[i][j]);

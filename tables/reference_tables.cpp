@@ -101,18 +101,19 @@ bool isTooSmallForFloat(std::string_view token) {
             else seenSignificant = true;
         }
     }
-    long exponent = 0;
+    long long exponent = 0;
     if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
         ++i;
         bool negative = false;
         if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
         for (; i < token.size() && token[i] >= '0' && token[i] <= '9'; ++i) {
-            // Saturate: only the sign of the final order matters here.
-            if (exponent < 1'000'000) exponent = exponent * 10 + (token[i] - '0');
+            // Saturate: only the sign of the final order matters here, and the limit lies far
+            // beyond any token's length, so leading zeros never outweigh a saturated exponent.
+            if (exponent < 100'000'000'000'000'000) exponent = exponent * 10 + (token[i] - '0');
         }
         if (negative) exponent = -exponent;
     }
-    const long order = (integerDigits > 0 ? integerDigits - 1 : -(leadingZeros + 1)) + exponent;
+    const long long order = (integerDigits > 0 ? integerDigits - 1 : -(leadingZeros + 1)) + exponent;
     return order < 0;
 }
 

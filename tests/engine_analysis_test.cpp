@@ -209,3 +209,34 @@ TEST(Power, ReportHasTwentyLinesWithEveryBlankInPlace) {
 
 }  // namespace
 }  // namespace tomokari
+
+namespace tomokari {
+namespace {
+
+// Found by fuzzing: an entry the residual step accepts must hold the number a cell reads
+// from it. "+-5" was analysed as -5 while the cell read 0, and "1e-400", a zero to a cell,
+// was refused as no number.
+TEST(Residuals, EntriesHoldTheNumberTheCellsRead) {
+    double value = 7;
+    for (const char* bad : {"+-5", "＋－５", "++5"}) EXPECT_FALSE(parseWholeNumber(bad, value)) << bad;
+    EXPECT_TRUE(parseWholeNumber("+5", value));
+    EXPECT_EQ(value, 5);
+    EXPECT_TRUE(parseWholeNumber("1e-400", value));
+    EXPECT_EQ(value, 0);
+    EXPECT_TRUE(parseWholeNumber(" -1e-400 ", value));
+    EXPECT_TRUE(value == 0 && std::signbit(value));
+    EXPECT_FALSE(parseWholeNumber("1e400", value));
+
+    const CrossTable t = tableOf(2, 2, {"10", "20", "30", "40"});
+    auto entries = entriesOf(t);
+    entries[cellIndex(1, 2)] = "+-5";
+    const ResidualResult refused = computeResiduals(t, entries, 3);
+    EXPECT_EQ(refused.failure.kind, ResidualFailure::EntryNotANumber);
+    EXPECT_EQ(refused.failure.row, 1);
+    EXPECT_EQ(refused.failure.column, 2);
+    entries[cellIndex(1, 2)] = "1e-400";
+    EXPECT_EQ(computeResiduals(t, entries, 3).failure.kind, ResidualFailure::None);
+}
+
+}  // namespace
+}  // namespace tomokari

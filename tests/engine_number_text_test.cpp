@@ -144,3 +144,30 @@ TEST(ToSingle, RoundsToNearestAndOverflowsToInfinity) {
 
 }  // namespace
 }  // namespace tomokari
+
+namespace tomokari {
+namespace {
+
+// Found by fuzzing: a cut sequence "\xEF\xBD" before an ASCII letter was folded with it, so
+// "\xEF\xBDQ" read as 1 and "\xEF\xBDe" as the exponent letter. Only whole sequences fold.
+TEST(CellTextValue, CutSequenceBeforeALetterIsNoFullWidthForm) {
+    EXPECT_EQ(foldFullWidth("\xEF\xBDQ"), "\xEF\xBDQ");
+    EXPECT_EQ(cellTextValue("\xEF\xBDQ\xEF\xBDP"), 0);
+    EXPECT_EQ(cellTextValue("5\xEF\xBD" "e2"), 5);
+    EXPECT_EQ(cellTextValue("\xEF\xBC\x91\xEF\xBD\x85\xEF\xBC\x92"), 100);  // "１ｅ２" still folds
+}
+
+// Found while writing the fuzzers' independent reading: exponents were cut to seven digits,
+// so a million zeros after the point outweighed an eight-digit exponent and a number far
+// beyond the double range read as 0.
+TEST(CellTextValue, LongExponentOutweighsAMillionZeros) {
+    const std::string zeros(1'500'000, '0');
+    constexpr double kInfinity = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(cellTextValue("0." + zeros + "1e10000000"), kInfinity);
+    EXPECT_EQ(cellTextValue("-0." + zeros + "1e10000000"), -kInfinity);
+    EXPECT_EQ(cellTextValue("0." + zeros + "1e1400000"), 0);
+    EXPECT_DOUBLE_EQ(cellTextValue("0." + zeros + "1e1500005"), 1e4);
+}
+
+}  // namespace
+}  // namespace tomokari

@@ -278,3 +278,24 @@ TEST(TableIndexing, OutOfRangeIndexesGiveZero) {
 }
 
 }  // namespace
+
+namespace {
+
+// Found while writing the fuzzers' independent reading: exponents were cut to seven digits,
+// so a million zeros after the point outweighed an eight-digit exponent and a number far
+// beyond the float range was taken for one too small for it, and read as 0.
+TEST_F(TableFilesTest, HugeNumberBehindAMillionZerosIsRefused) {
+    const std::string zeros(1'500'000, '0');
+    writeBoth("0." + zeros + "1e10000000 " + join(criticalTokens(), " "), join(powerTokens(), " "));
+    const TableLoadError error = loadFailure();
+    EXPECT_EQ(error.failure, TableFailure::NotANumber);
+    EXPECT_EQ(error.fileName, kCriticalValueFileName);
+
+    writeBoth("-0." + zeros + "1e1400000 " + join(criticalTokens(), " "), join(powerTokens(), " "));
+    const TableLoadResult tiny = loadReferenceTables(dir_);
+    ASSERT_TRUE(tiny.tables.has_value()) << tiny.error->message();
+    EXPECT_EQ(tiny.tables->critical.at(1, 1), 0.0f);
+    EXPECT_TRUE(std::signbit(tiny.tables->critical.at(1, 1)));
+}
+
+}  // namespace

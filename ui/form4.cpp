@@ -264,8 +264,6 @@ void Form4::confirmSize() {
     grid_.showShape(rows, columns, true);
     form3_->grid().showShape(rows, columns, true);
     form1_->grid().showShape(rows, columns, false);
-
-    form1_->hide();
     setExplanation(restoreText_);
 }
 
@@ -318,8 +316,7 @@ void Form4::runTestStep() {
     form1_->grid().apply(rawResidualTexts(table_, displayDecimals_));
     showInFront(form1_.get());
 
-    const bool smallShape = table_.shapeCode == 12 || table_.shapeCode == 13 || table_.shapeCode == 22 ||
-                            table_.shapeCode == 23 || table_.shapeCode == 32 || table_.shapeCode == 33;
+    const bool smallShape = isSmallShape(table_.shapeCode);
     if (table_.rowCount >= 2) {
         if (!smallShape) residualButton_->setText(caption("残差", "分析"));
         residualButton_->show();
