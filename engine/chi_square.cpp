@@ -14,8 +14,6 @@ constexpr const char* kLikelihoodMarks[] = {"　(有意はでない)", "*　(5%�
 constexpr const char* kLevelPhrases[] = {"", "　よりも大きいと 5%水準で有意　*", "　よりも大きいと 1%水準で有意　**",
                                          "　よりも大きいと 0.1%水準で有意　***"};
 
-std::string rounded(double x, int decimals) { return signedNumberText(roundToDecimals(x, decimals)); }
-
 }  // namespace
 
 int significanceLevel(double statistic, int df, const CriticalValueTable& critical) {
@@ -120,8 +118,8 @@ std::string resultBlock(int shapeCode, const ChiSquareResult& result, int decima
     const int level = result.significanceLevel >= 0 && result.significanceLevel <= 3 ? result.significanceLevel : 0;
     const int lrLevel = result.likelihoodLevel >= 0 && result.likelihoodLevel <= 4 ? result.likelihoodLevel : 0;
     return joinLines({resultTitle(shapeCode, result.degreesOfFreedom),
-                      "●χ2= " + rounded(result.chiSquare, decimals) + kChiSquareMarks[level],
-                      "★尤度比検定　χ2= " + rounded(result.likelihoodRatio, 3) + kLikelihoodMarks[lrLevel]});
+                      "●χ2= " + roundedText(result.chiSquare, decimals) + kChiSquareMarks[level],
+                      "★尤度比検定　χ2= " + roundedText(result.likelihoodRatio, 3) + kLikelihoodMarks[lrLevel]});
 }
 
 }  // namespace tomokari

@@ -82,6 +82,8 @@ std::string signedNumberText(double x) { return numberText(x, 15, true, false); 
 
 std::string signedSingleText(float x) { return numberText(static_cast<double>(x), 7, true, false); }
 
+std::string roundedText(double x, int decimals) { return signedNumberText(roundToDecimals(x, decimals)); }
+
 std::string plainNumberText(double x) { return numberText(x, 15, false, true); }
 
 }  // namespace tomokari

@@ -25,6 +25,9 @@ std::string signedNumberText(double x);
 // 1E+07 and more take the exponent form, since 7 digits cannot show them whole.
 std::string signedSingleText(float x);
 
+// signedNumberText of x rounded to `decimals` places: how every statistic is displayed.
+std::string roundedText(double x, int decimals);
+
 // signedNumberText without the leading blank and with a zero before the point ("0.5").
 std::string plainNumberText(double x);
 

@@ -25,8 +25,6 @@ double residualObserved(float observed) {
     return value;
 }
 
-std::string rounded(double x, int decimals) { return signedNumberText(roundToDecimals(x, decimals)); }
-
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
@@ -125,9 +123,9 @@ ResidualResult computeResiduals(const CrossTable& t, const std::array<std::strin
                 return fail(ResidualFailure::NotComputable, i + 1, j + 1);
             }
             cell.markLevel = markLevel(std::fabs(cell.adjusted));
-            cell.residualText = rounded(cell.residual, decimals);
-            cell.standardizedText = rounded(cell.standardized, decimals);
-            cell.adjustedText = rounded(cell.adjusted, decimals) + residualMark(cell.markLevel);
+            cell.residualText = roundedText(cell.residual, decimals);
+            cell.standardizedText = roundedText(cell.standardized, decimals);
+            cell.adjustedText = roundedText(cell.adjusted, decimals) + residualMark(cell.markLevel);
         }
     }
     return result;

@@ -6,8 +6,6 @@ namespace tomokari {
 
 namespace {
 
-std::string rounded(double x, int decimals) { return signedNumberText(roundToDecimals(x, decimals)); }
-
 std::string twoLines(const std::string& first, const std::string& second) { return first + kLineBreak + second; }
 
 std::string expectedWindowTitle(int shapeCode) {
@@ -46,7 +44,7 @@ GridTexts expectedWindowTotals(const CrossTable& t, int decimals) {
     GridTexts texts;
     // The 1 x 2 and 1 x 3 tables show their expected values unrounded.
     const bool unrounded = t.rowCount == 1 && isSmallShape(t.shapeCode);
-    auto expectedText = [&](double e) { return unrounded ? signedNumberText(e) : rounded(e, decimals); };
+    auto expectedText = [&](double e) { return unrounded ? signedNumberText(e) : roundedText(e, decimals); };
     for (int i = 0; i < t.rowCount; ++i) {
         for (int j = 0; j < t.columnCount; ++j) texts.cells[cellIndex(i + 1, j + 1)] = expectedText(t.expected[i][j]);
         texts.rowBoxes[i] = signedNumberText(t.rowTotal[i]);
@@ -65,17 +63,17 @@ GridTexts expectedWindowTest(const CrossTable& t, const ChiSquareResult& result,
     for (int i = 0; i < t.rowCount; ++i) {
         for (int j = 0; j < t.columnCount; ++j) {
             texts.cells[cellIndex(i + 1, j + 1)] =
-                twoLines(rounded(t.expected[i][j], decimals), rounded(result.contribution[i][j], decimals));
+                twoLines(roundedText(t.expected[i][j], decimals), roundedText(result.contribution[i][j], decimals));
         }
-        texts.rowBoxes[i] = twoLines(signedNumberText(t.rowTotal[i]), rounded(result.rowChiSquare[i], decimals));
+        texts.rowBoxes[i] = twoLines(signedNumberText(t.rowTotal[i]), roundedText(result.rowChiSquare[i], decimals));
     }
     // One-row tables keep the expected values of the totals step in their column and grand boxes.
     if (t.rowCount >= 2) {
         for (int j = 0; j < t.columnCount; ++j) {
             texts.columnBoxes[j] =
-                twoLines(signedNumberText(t.columnTotal[j]), rounded(result.columnChiSquare[j], decimals));
+                twoLines(signedNumberText(t.columnTotal[j]), roundedText(result.columnChiSquare[j], decimals));
         }
-        texts.grandBox = twoLines(signedNumberText(t.grandTotal), rounded(result.chiSquare, decimals));
+        texts.grandBox = twoLines(signedNumberText(t.grandTotal), roundedText(result.chiSquare, decimals));
     }
     texts.note = resultBlock(t.shapeCode, result, decimals);
     return texts;
@@ -86,7 +84,7 @@ GridTexts rawResidualTexts(const CrossTable& t, int decimals) {
     for (int i = 0; i < t.rowCount; ++i) {
         for (int j = 0; j < t.columnCount; ++j) {
             const double residual = static_cast<double>(t.observed[i][j]) - t.expected[i][j];
-            texts.cells[cellIndex(i + 1, j + 1)] = kLineBreak + rounded(residual, decimals);
+            texts.cells[cellIndex(i + 1, j + 1)] = kLineBreak + roundedText(residual, decimals);
         }
     }
     return texts;
