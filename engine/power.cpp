@@ -68,7 +68,7 @@ std::string powerReport(double omega, int df, const SampleSizeEstimate& estimate
                         int decimals) {
     return joinLines({
         "▼検定力分析のために　Power (1-β)",
-        "　効果量 Effect Size　　ω= " + signedNumberText(roundToDecimals(omega, decimals + 1)) + "　　(df=" +
+        "　効果量 Effect Size　　ω= " + roundedText(omega, decimals + 1) + "　　(df=" +
             signedNumberText(df) + ")",
         "R.Tamsvik(1992)によれば、",
         "　　効果量小：ω=0.1　実度数と期待度数のズレが小さい",
