@@ -38,20 +38,23 @@ TEST(CatalogueSizes, OnlyWholeNumbersInRangeAreSizes) {
     const Case cases[] = {{"", false, false},    {"0", false, false},  {"5", false, true},  {"-1", false, false},
                           {"2.5", false, false}, {"1e1", false, false}, {"２", true, true}, {" 2", true, true},
                           {"2 ", true, true},    {"abc", false, false}};
-    for (const Case& c : cases) {
+    // One run: each entry after a fresh 4 x 5, rows first (columns 3), then columns (rows 1).
+    Script script;
+    for (const Case& c : cases) script.size("4", "5").size(c.entry, "3").dump();
+    for (const Case& c : cases) script.size("4", "5").size("1", c.entry).dump();
+    const std::vector<Dump> dumps = play(script);
+    ASSERT_EQ(dumps.size(), 2 * std::size(cases));
+    for (size_t n = 0; n < std::size(cases); ++n) {
+        const Case& c = cases[n];
         SCOPED_TRACE(c.entry);
-        // Rows take the entry; columns are 3 (a valid count).
-        const Dump d = finalState(Script().size(c.entry, "3"));
-        EXPECT_EQ(d.text("Form4", "Text12"), c.validRows ? c.entry : "?");
-        EXPECT_EQ(d.text("Form4", "Text13"), c.validRows ? "3" : "?");
-        EXPECT_EQ(d.visible("Form4", mat1(cellIndex(3, 1))), !c.validRows);  // a valid size hides row 3
-        EXPECT_EQ(d.visible("Form4", mat1(cellIndex(1, 4))), !c.validRows);
-    }
-    // The same entries in the columns box.
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.entry);
-        const Dump d = finalState(Script().size("1", c.entry));
-        EXPECT_EQ(d.text("Form4", "Text13"), c.validColumns ? c.entry : "?");
+        const Dump& rows = dumps[n];
+        EXPECT_EQ(rows.text("Form4", "Text12"), c.validRows ? c.entry : "?");
+        EXPECT_EQ(rows.text("Form4", "Text13"), c.validRows ? "3" : "?");
+        EXPECT_EQ(rows.visible("Form4", mat1(cellIndex(3, 1))), !c.validRows);  // a valid size hides row 3
+        EXPECT_EQ(rows.visible("Form4", mat1(cellIndex(1, 4))), !c.validRows);
+        const Dump& columns = dumps[std::size(cases) + n];
+        EXPECT_EQ(columns.text("Form4", "Text13"), c.validColumns ? c.entry : "?");
+        EXPECT_EQ(columns.visible("Form4", mat1(cellIndex(2, 1))), !c.validColumns);
     }
 }
 
