@@ -279,7 +279,6 @@ void Form4::runTotalsStep() {
     for (QWidget* box : grid_.rowBoxes) setBoxText(box, QStringLiteral("0"));
     for (QWidget* box : grid_.columnBoxes) setBoxText(box, QStringLiteral("0"));
     displayDecimals_ = 3;
-    form3_->show();
 
     if (isValidShape(table_.shapeCode)) {
         readCells(table_, cellEntries());
@@ -335,12 +334,12 @@ void Form4::runResidualStep() {
     setExplanation(displayText(residualExplanation()));
     if (!isValidShape(table_.shapeCode) || table_.rowCount < 2) return;
 
-    const ResidualResult result = computeResiduals(table_, cellEntries(), 3);
+    displayDecimals_ = 3;
+    const ResidualResult result = computeResiduals(table_, cellEntries(), displayDecimals_);
     if (result.failure.kind != ResidualFailure::None) {
         dialogs_.showMessage(this, windowTitle(), QString::fromStdString(result.failure.message()));
         return;
     }
-    displayDecimals_ = 3;
     form1_->grid().apply(residualTexts(table_, result.table));
     showInFront(form1_.get());
 }
