@@ -1,18 +1,12 @@
 #pragma once
-// The chi-square test of a cross table, the likelihood-ratio test beside it, and their texts.
+// The chi-square test of a cross table and the likelihood-ratio test beside it.
 
 #include <array>
-#include <string>
 
 #include "engine/cross_table.h"
 #include "tables/reference_tables.h"
 
 namespace tomokari {
-
-inline constexpr const char* kExpectedZeroMessage = "期待値が０のセルがあるので計算中止";
-// Shown instead of numbers when a cell holds a value beyond the single-precision range.
-inline constexpr const char* kNotComputableMessage =
-    "マス目に扱える範囲（約 3.4E+38）を超える数値があるので計算中止";
 
 // Level 4 of the likelihood-ratio test: a frequency of zero (or below) forbids the logarithm.
 constexpr int kLikelihoodNotComputable = 4;
@@ -43,11 +37,5 @@ int significanceLevel(double statistic, int df, const CriticalValueTable& critic
 LikelihoodRatio computeLikelihoodRatio(const CrossTable& table, int df, const CriticalValueTable& critical);
 
 ChiSquareResult computeChiSquareTest(const CrossTable& table, const CriticalValueTable& critical);
-
-// The eight-line header for the main window's explanation area.
-std::string significanceHeader(int df, const CriticalValueTable& critical, int decimals);
-
-// Title, chi-square line and likelihood-ratio line for the expected-values window.
-std::string resultBlock(int shapeCode, const ChiSquareResult& result, int decimals);
 
 }  // namespace tomokari

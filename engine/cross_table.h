@@ -3,7 +3,6 @@
 
 #include <array>
 #include <string>
-#include <string_view>
 
 namespace tomokari {
 
@@ -48,17 +47,6 @@ void clearShape(CrossTable& table);
 
 // Zeroes every observed and expected value and every row and column total.
 void reset(CrossTable& table);
-
-// Students type with the Japanese input method on: full-width digits, signs, decimal point
-// and exponent letters become their ASCII forms, and the ideographic space a blank.
-// Everything else is left as it is.
-std::string foldFullWidth(std::string_view text);
-
-// The number a cell text stands for, after folding full-width forms: blanks, tabs and line feeds are skipped wherever they
-// stand, then the longest leading part that forms a decimal number (sign, digits, point,
-// exponent) is read; text without one reads as 0. Never fails; a number beyond the double
-// range reads as an infinity of its sign.
-double cellTextValue(std::string_view text);
 
 // Nearest single-precision value, an infinity beyond the single-precision range.
 float toSingle(double value);

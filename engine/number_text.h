@@ -6,8 +6,8 @@
 
 namespace tomokari {
 
-// Lines of every multi-line text are joined by CR LF.
-inline constexpr const char* kLineBreak = "\r\n";
+// Lines of every multi-line text are joined by LF; a front end that needs CR LF converts.
+inline constexpr const char* kLineBreak = "\n";
 
 // The lines joined by kLineBreak, with none after the last.
 std::string joinLines(std::initializer_list<std::string> lines);

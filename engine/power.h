@@ -4,7 +4,6 @@
 
 #include <array>
 #include <optional>
-#include <string>
 
 #include "tables/reference_tables.h"
 
@@ -25,12 +24,5 @@ struct SampleSizeEstimate {
 };
 
 SampleSizeEstimate estimateSampleSize(double omega, int df, const PowerSampleTable& table);
-
-// The twenty-line report for the main window's explanation area.
-std::string powerReport(double omega, int df, const SampleSizeEstimate& estimate, const PowerSampleTable& table,
-                        int decimals);
-
-inline constexpr const char* kPowerNotComputableMessage =
-    "全度数が 0 以下か、χ2値と全度数から効果量 ω を計算できないので、検定力分析はできません。";
 
 }  // namespace tomokari

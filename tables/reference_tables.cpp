@@ -1,7 +1,8 @@
 #include "tables/reference_tables.h"
 
+#include "engine/number_reader.h"
+
 #include <cerrno>
-#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -82,56 +83,9 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// from_chars reports "out of range" both for values too large for a float and for values
-// so small they round to zero. Only the first is a broken table entry, so tell them apart
-// by the decimal order of magnitude of the (already well-formed) token.
-bool isTooSmallForFloat(std::string_view token) {
-    std::size_t i = 0;
-    if (i < token.size() && token[i] == '-') ++i;
-    long integerDigits = 0;  // significant digits before the point
-    long leadingZeros = 0;   // zeros after the point before the first significant digit
-    bool seenSignificant = false;
-    for (; i < token.size() && token[i] >= '0' && token[i] <= '9'; ++i) {
-        if (token[i] != '0') seenSignificant = true;
-        if (seenSignificant) ++integerDigits;
-    }
-    if (i < token.size() && token[i] == '.') {
-        for (++i; i < token.size() && token[i] >= '0' && token[i] <= '9'; ++i) {
-            if (!seenSignificant && token[i] == '0') ++leadingZeros;
-            else seenSignificant = true;
-        }
-    }
-    long long exponent = 0;
-    if (i < token.size() && (token[i] == 'e' || token[i] == 'E')) {
-        ++i;
-        bool negative = false;
-        if (i < token.size() && (token[i] == '+' || token[i] == '-')) negative = token[i++] == '-';
-        for (; i < token.size() && token[i] >= '0' && token[i] <= '9'; ++i) {
-            // Saturate: only the sign of the final order matters here, and the limit lies far
-            // beyond any token's length, so leading zeros never outweigh a saturated exponent.
-            if (exponent < 100'000'000'000'000'000) exponent = exponent * 10 + (token[i] - '0');
-        }
-        if (negative) exponent = -exponent;
-    }
-    const long long order = (integerDigits > 0 ? integerDigits - 1 : -(leadingZeros + 1)) + exponent;
-    return order < 0;
-}
-
 std::optional<float> parseNumber(std::string_view token) {
-    // from_chars follows the C locale rules but has no leading plus sign.
-    std::string_view text = token;
-    if (text.size() > 1 && text.front() == '+' && text[1] != '-' && text[1] != '+') {
-        text.remove_prefix(1);
-    }
-    const char* const end = text.data() + text.size();
-    float value = 0.0f;
-    const auto [ptr, ec] = std::from_chars(text.data(), end, value, std::chars_format::general);
-    if (ptr != end) return std::nullopt;
-    if (ec == std::errc::result_out_of_range) {
-        if (!isTooSmallForFloat(text)) return std::nullopt;
-        return text.front() == '-' ? -0.0f : 0.0f;
-    }
-    if (ec != std::errc{} || !std::isfinite(value)) return std::nullopt;
+    const std::optional<float> value = readNumber<float>(token, kTableSyntax);
+    if (!value || !std::isfinite(*value)) return std::nullopt;
     return value;
 }
 

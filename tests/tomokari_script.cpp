@@ -18,8 +18,7 @@
 
 #include "ui/controls.h"
 #include "ui/dialogs.h"
-#include "ui/form4.h"
-#include "ui/secondary_windows.h"
+#include "ui/program.h"
 
 namespace tomokari {
 namespace {
@@ -91,7 +90,8 @@ QString unescape(const QString& text) {
 
 class Runner {
 public:
-    explicit Runner(Form4& form4, ScriptDialogs& dialogs) : form4_(form4), dialogs_(dialogs) {}
+    explicit Runner(Program& program, ScriptDialogs& dialogs)
+        : program_(program), form4_(program.mainWindow()), dialogs_(dialogs) {}
 
     void run(const QString& line) {
         const qsizetype blank = line.indexOf(QLatin1Char(' '));
@@ -123,8 +123,10 @@ private:
         const qsizetype blank = rest.indexOf(QLatin1Char(' '));
         const QString name = blank < 0 ? rest : rest.left(blank);
         const QString text = blank < 0 ? QString() : unescape(rest.mid(blank + 1));
-        bool isInput = name == QLatin1String("Text12") || name == QLatin1String("Text13");
-        for (int k = 0; k < 20 && !isInput; ++k) isInput = name == indexedName("mat1", k);
+        bool isInput = false;
+        for (const ControlSpec& control : windowSpec(WindowId::Main).controls) {
+            isInput = isInput || (control.kind == ControlKind::InputBox && name.toStdString() == control.name);
+        }
         auto* box = isInput ? form4_.findChild<QLineEdit*>(name) : nullptr;
         if (!box) throw ScriptError{"unknown input box: " + name};
         if (dialogs_.exited) return;
@@ -149,10 +151,10 @@ private:
     }
 
     void close(const QString& name) {
-        QWidget* window = name == QLatin1String("Form4")   ? static_cast<QWidget*>(&form4_)
-                          : name == QLatin1String("Form3") ? static_cast<QWidget*>(form4_.expectedWindow())
-                          : name == QLatin1String("Form1") ? static_cast<QWidget*>(form4_.residualsWindow())
-                                                           : nullptr;
+        QWidget* window = nullptr;
+        for (const WindowSpec& spec : windowSpecs()) {
+            if (name.toStdString() == spec.name) window = &program_.window(spec.id);
+        }
         if (!window) throw ScriptError{"unknown window: " + name};
         if (dialogs_.exited) return;
         window->close();
@@ -160,9 +162,10 @@ private:
 
     void dump() {
         const bool exited = dialogs_.exited;
-        const QJsonObject windows{{"Form4", dumpWindow(&form4_, exited)},
-                                  {"Form3", dumpWindow(form4_.expectedWindow(), exited)},
-                                  {"Form1", dumpWindow(form4_.residualsWindow(), exited)}};
+        QJsonObject windows;
+        for (const WindowSpec& spec : windowSpecs()) {
+            windows.insert(QString::fromStdString(spec.name), dumpWindow(&program_.window(spec.id), exited));
+        }
         const QJsonObject state{{"exited", exited},
                                 {"windows", windows},
                                 {"questions", dialogs_.questions},
@@ -173,7 +176,8 @@ private:
         std::fflush(stdout);
     }
 
-    Form4& form4_;
+    Program& program_;
+    QWidget& form4_;
     ScriptDialogs& dialogs_;
 };
 
@@ -209,15 +213,15 @@ int main(int argc, char* argv[]) {
     app.setFont(japaneseFont(9));
 
     ScriptDialogs dialogs;
-    Form4 form4(dialogs);
-    if (const auto failure = form4.startUp(QCoreApplication::applicationDirPath())) {
+    Program program(dialogs);
+    if (const auto failure = program.startUp(QCoreApplication::applicationDirPath())) {
         std::cerr << "tomokari-script: " << QString(*failure).replace(QLatin1Char('\n'), QLatin1Char(' ')).toStdString()
                   << '\n';
         return 1;
     }
 
     const QStringList lines = readScript(argc, argv).split(QLatin1Char('\n'));
-    Runner runner(form4, dialogs);
+    Runner runner(program, dialogs);
     for (qsizetype n = 0; n < lines.size(); ++n) {
         QString line = lines[n];
         if (line.endsWith(QLatin1Char('\r'))) line.chop(1);

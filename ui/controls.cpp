@@ -6,27 +6,131 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPalette>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
 
 namespace tomokari {
 
-void placeTwips(QWidget* widget, int left, int top, int width, int height) {
-    widget->setGeometry(px(left), px(top), px(width), px(height));
+namespace {
+
+void place(QWidget* widget, const Rect& r) { widget->setGeometry(px(r.left), px(r.top), px(r.width), px(r.height)); }
+
+void setPointSize(QWidget* widget, double pointSize) {
+    if (pointSize <= 0) return;
+    QFont font = widget->font();
+    font.setPointSizeF(pointSize);
+    widget->setFont(font);
 }
 
-QString indexedName(const char* group, int index) { return QStringLiteral("%1(%2)").arg(QLatin1String(group)).arg(index); }
-
-QString displayText(const std::string& text) {
-    QString result = QString::fromStdString(text);
-    result.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    return result;
+void setButtonFace(QWidget* widget, QPalette::ColorRole role) {
+    QPalette palette = widget->palette();
+    palette.setColor(role, palette.color(QPalette::Button));
+    widget->setPalette(palette);
 }
 
-std::string engineText(const QString& text) {
-    QString result = text;
-    result.replace(QLatin1String("\n"), QLatin1String("\r\n"));
-    return result.toStdString();
+Qt::Alignment qtAlignment(Alignment alignment, Qt::Alignment vertical) {
+    switch (alignment) {
+        case Alignment::Left: return Qt::AlignLeft | vertical;
+        case Alignment::Center: return Qt::AlignHCenter | vertical;
+        case Alignment::Right: return Qt::AlignRight | vertical;
+        case Alignment::RightTop: return Qt::AlignRight | Qt::AlignTop;
+    }
+    return vertical;
+}
+
+QLineEdit* lineBox(const ControlSpec& spec, QWidget* parent) {
+    auto* box = new QLineEdit(QString::fromStdString(spec.text), parent);
+    box->setAlignment(qtAlignment(spec.alignment, Qt::AlignVCenter));
+    if (spec.kind == ControlKind::TotalBox) {
+        box->setReadOnly(true);  // totals are results, never input
+        box->setFocusPolicy(Qt::NoFocus);
+        setButtonFace(box, QPalette::Base);
+    }
+    return box;
+}
+
+QLabel* displayBox(const ControlSpec& spec, QWidget* parent) {
+    auto* box = new QLabel(QString::fromStdString(spec.text), parent);
+    box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    box->setAlignment(qtAlignment(spec.alignment, Qt::AlignTop));
+    box->setTextFormat(Qt::PlainText);
+    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    box->setMargin(1);
+    box->setAutoFillBackground(true);
+    if (spec.kind == ControlKind::MarginBox) {
+        setButtonFace(box, QPalette::Window);
+    } else {
+        QPalette palette = box->palette();
+        palette.setColor(QPalette::Window, palette.color(QPalette::Base));
+        box->setPalette(palette);
+    }
+    return box;
+}
+
+QWidget* makeWidget(const ControlSpec& spec, QWidget* parent) {
+    const QString text = QString::fromStdString(spec.text);
+    switch (spec.kind) {
+        case ControlKind::Label: {
+            auto* label = new QLabel(text, parent);
+            if (spec.alignment == Alignment::RightTop) label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+            return label;
+        }
+        case ControlKind::InputBox:
+        case ControlKind::TotalBox: return lineBox(spec, parent);
+        case ControlKind::DisplayBox:
+        case ControlKind::MarginBox: return displayBox(spec, parent);
+        case ControlKind::TextArea: {
+            auto* area = new QPlainTextEdit(text, parent);
+            area->setReadOnly(true);
+            return area;
+        }
+        case ControlKind::Button: return new QPushButton(text, parent);
+        case ControlKind::Frame: return new QGroupBox(text, parent);
+        case ControlKind::Line: {
+            auto* line = new QFrame(parent);
+            line->setFrameShape(spec.rect.width == 0 ? QFrame::VLine : QFrame::HLine);
+            line->setFrameShadow(QFrame::Plain);
+            line->setLineWidth(1);
+            const Rect& r = spec.rect;
+            line->setGeometry(px(r.left), px(r.top), r.width == 0 ? 1 : px(r.width), r.height == 0 ? 1 : px(r.height));
+            return line;
+        }
+        case ControlKind::Menu:
+        case ControlKind::MenuItem:
+        case ControlKind::MenuCommand: break;
+    }
+    return nullptr;
+}
+
+void setControlText(QObject* control, const std::string& text) {
+    const QString value = QString::fromStdString(text);
+    if (controlText(control) == value) return;
+    const QSignalBlocker blocker(control);
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+        edit->setText(value);
+        edit->setCursorPosition(0);
+    } else if (auto* area = qobject_cast<QPlainTextEdit*>(control)) {
+        area->setPlainText(value);
+    } else if (auto* label = qobject_cast<QLabel*>(control)) {
+        label->setText(value);
+    } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+        button->setText(value);
+    } else if (auto* action = qobject_cast<QAction*>(control)) {
+        action->setText(value);
+    }
+}
+
+}  // namespace
+
+QFont japaneseFont(double pointSize) {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS PGothic"), QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic")});
+    font.setPointSizeF(pointSize);
+    return font;
 }
 
 QString controlText(const QObject* control) {
@@ -40,57 +144,47 @@ QString controlText(const QObject* control) {
     return {};
 }
 
-void setBoxText(QWidget* box, const QString& text) {
-    if (auto* edit = qobject_cast<QLineEdit*>(box)) {
-        edit->setText(text);
-        edit->setCursorPosition(0);
-    } else if (auto* edit = qobject_cast<QPlainTextEdit*>(box)) {
-        edit->setPlainText(text);
-    } else if (auto* label = qobject_cast<QLabel*>(box)) {
-        label->setText(text);
+void ControlSet::build(const WindowSpec& spec, QWidget* client, QMenuBar* menuBar) {
+    for (const ControlSpec& c : spec.controls) {
+        QObject* control = nullptr;
+        const QString caption = QString::fromStdString(c.text);
+        if (c.kind == ControlKind::Menu) {
+            control = menuBar->addMenu(caption);
+        } else if (c.kind == ControlKind::MenuCommand) {
+            control = menuBar->addAction(caption);
+        } else if (c.kind == ControlKind::MenuItem) {
+            control = static_cast<QMenu*>(find(c.parent))->addAction(caption);
+        } else {
+            QWidget* parent = c.parent.empty() ? client : static_cast<QWidget*>(find(c.parent));
+            QWidget* widget = makeWidget(c, parent);
+            if (c.kind != ControlKind::Line) place(widget, c.rect);
+            setPointSize(widget, c.pointSize);
+            if (!c.visible) widget->hide();
+            control = widget;
+        }
+        control->setObjectName(QString::fromStdString(c.name));
+        // The set of the window's own controls, which the scripted runner reports.
+        control->setProperty("tomokariControl", true);
+        controls_.push_back(control);
+        byName_.emplace(c.name, control);
     }
 }
 
-QFont japaneseFont(double pointSize) {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS PGothic"), QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic")});
-    font.setPointSizeF(pointSize);
-    return font;
+QObject* ControlSet::find(const std::string& name) const {
+    const auto found = byName_.find(name);
+    return found == byName_.end() ? nullptr : found->second;
 }
 
-void setPointSize(QWidget* widget, double pointSize) {
-    QFont font = widget->font();
-    font.setPointSizeF(pointSize);
-    widget->setFont(font);
-}
-
-QLabel* makeDisplayBox(QWidget* parent, Qt::Alignment alignment, bool buttonFace) {
-    auto* box = new QLabel(parent);
-    box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    box->setAlignment(alignment | Qt::AlignTop);
-    box->setTextFormat(Qt::PlainText);
-    box->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    box->setMargin(1);
-    box->setAutoFillBackground(true);
-    QPalette palette = box->palette();
-    palette.setColor(QPalette::Window, buttonFace ? palette.color(QPalette::Button) : palette.color(QPalette::Base));
-    box->setPalette(palette);
-    return box;
-}
-
-QFrame* makeLine(QWidget* parent, int x1, int y1, int x2, int y2) {
-    auto* line = new QFrame(parent);
-    const bool vertical = x1 == x2;
-    line->setFrameShape(vertical ? QFrame::VLine : QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    line->setLineWidth(1);
-    if (vertical) {
-        line->setGeometry(px(x1), px(std::min(y1, y2)), 1, px(std::abs(y2 - y1)));
-    } else {
-        line->setGeometry(px(std::min(x1, x2)), px(y1), px(std::abs(x2 - x1)), 1);
+void ControlSet::apply(const WindowState& state) const {
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        QObject* control = controls_[i];
+        setControlText(control, state.controls[i].text);
+        if (auto* widget = qobject_cast<QWidget*>(control); widget && !qobject_cast<QMenu*>(widget)) {
+            if (widget->isHidden() == state.controls[i].visible) widget->setVisible(state.controls[i].visible);
+        } else if (auto* action = qobject_cast<QAction*>(control)) {
+            action->setVisible(state.controls[i].visible);
+        }
     }
-    return line;
 }
 
 }  // namespace tomokari

@@ -1,49 +1,46 @@
 #pragma once
-// Small helpers shared by the three windows: twip geometry, named controls, box texts.
+// The widgets of the three windows, built from their declarations in the layout, and the
+// two ways between a widget and its state: read what it shows, set what it should show.
 
 #include <QFont>
 #include <QString>
 #include <QWidget>
+#include <map>
 #include <string>
+#include <vector>
 
-class QAction;
-class QLabel;
-class QLineEdit;
-class QFrame;
+#include "engine/layout.h"
+#include "engine/workflow.h"
+
+class QMenuBar;
 
 namespace tomokari {
 
 // Positions are laid out in twips; 15 twips are one pixel at the logical 96 dpi.
 constexpr int px(int twips) { return (twips + 7) / 15; }
-void placeTwips(QWidget* widget, int left, int top, int width, int height);
 
-// Gives the object its name and marks it as one of the window's own controls, the set that
-// the scripted runner reports.
-template <typename T>
-T* named(T* object, const QString& name) {
-    object->setObjectName(name);
-    object->setProperty("tomokariControl", true);
-    return object;
-}
-QString indexedName(const char* group, int index);  // "mat1(7)"
-
-// The engine joins lines with CR LF; Qt's widgets break lines at LF.
-QString displayText(const std::string& text);
-std::string engineText(const QString& text);
+// The Japanese UI font: MS PGothic where installed, else an installed Japanese family.
+QFont japaneseFont(double pointSize);
 
 // What a control shows: a text box's contents, or the caption of a button, label, frame,
 // menu or menu item. Null for a control without text (a line).
 QString controlText(const QObject* control);
-void setBoxText(QWidget* box, const QString& text);
 
-// The Japanese UI font: MS PGothic where installed, else an installed Japanese family.
-QFont japaneseFont(double pointSize);
-void setPointSize(QWidget* widget, double pointSize);
+// The controls of one window, by the order of their declarations.
+class ControlSet {
+public:
+    // Creates every control of the window: widgets inside `client`, menus in `menuBar`.
+    void build(const WindowSpec& spec, QWidget* client, QMenuBar* menuBar);
 
-// A read-only multi-line display box (the cells and margins of the secondary windows).
-QLabel* makeDisplayBox(QWidget* parent, Qt::Alignment alignment, bool buttonFace);
+    QObject* find(const std::string& name) const;
+    const std::vector<QObject*>& all() const { return controls_; }
 
-// A straight rule between two points given in twips.
-QFrame* makeLine(QWidget* parent, int x1, int y1, int x2, int y2);
+    // Makes every control show its state; unchanged ones are left alone.
+    void apply(const WindowState& state) const;
+
+private:
+    std::vector<QObject*> controls_;
+    std::map<std::string, QObject*> byName_;
+};
 
 }  // namespace tomokari

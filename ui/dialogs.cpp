@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QMessageBox>
 
-#include "ui/texts.h"
+#include "engine/texts.h"
 
 namespace tomokari {
 

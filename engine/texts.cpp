@@ -1,4 +1,4 @@
-#include "ui/texts.h"
+#include "engine/texts.h"
 
 #include "engine/number_text.h"
 
@@ -144,7 +144,67 @@ std::string power() {
     });
 }
 
+constexpr const char* kChiSquareMarks[] = {"　(有意はでない)", "*　(5%で有意)", "**　(1%で有意)", "***　(0.1%で有意)"};
+constexpr const char* kLikelihoodMarks[] = {"　(有意はでない)", "*　(5%で有意)", "**　(1%で有意)", "*** (0.1%で有意)",
+                                            "　度数ゼロで計算不可。"};
+constexpr const char* kLevelPhrases[] = {"", "　よりも大きいと 5%水準で有意　*", "　よりも大きいと 1%水準で有意　**",
+                                         "　よりも大きいと 0.1%水準で有意　***"};
+constexpr const char* kResidualMarks[] = {"", "*", "**", "***"};
+
+// The shapes up to 3 x 3 spell out their degrees of freedom in both titles; larger shapes
+// take the general titles of their test.
+struct ShapeTitles {
+    int shapeCode;
+    const char* result;    // first line of the result block
+    const char* expected;  // the expected-values window's title line
+};
+constexpr ShapeTitles kSpelledOutTitles[] = {
+    {12, "適合度の検定 df= (2-1)= 1", "「適合度検定」　期待値を表示　●自由度df (2-1)= 1"},
+    {13, "適合度検定 df= (3-1)= 2", "「適合度検定」　期待値を表示　●自由度df (3-1)= 2"},
+    {22, "独立性の検定 df= (2-1)x(2-1)= 1", "「独立性の検定」　期待値を表示　●自由度df (2-1)x(2-1) = 1"},
+    {23, "独立性の検定 df= (2-1)x(3-1)= 2", "「独立性の検定」　期待値を表示　●自由度df (2-1)x(3-1) = 2"},
+    {32, "独立性の検定 df= (3-1)x(2-1)= 2", "「独立性の検定」　期待値を表示　●自由度df (3-1)x(2-1) = 2"},
+    {33, "独立性の検定 df= (3-1)x(3-1)= 4", "「独立性の検定」　期待値を表示　●自由度df (3-1)x(3-1) = 4"},
+};
+
+const ShapeTitles* spelledOutTitles(int shapeCode) {
+    for (const ShapeTitles& titles : kSpelledOutTitles) {
+        if (titles.shapeCode == shapeCode) return &titles;
+    }
+    return nullptr;
+}
+
+std::string resultTitle(const CrossTable& t, int df) {
+    if (const ShapeTitles* titles = spelledOutTitles(t.shapeCode)) return titles->result;
+    const char* test = t.rowCount == 1 ? "χ2値に基づく適合度検定" : "χ2値に基づく独立性の検定";
+    return std::string(test) + "　(df= " + signedNumberText(df) + " )";
+}
+
+std::string expectedWindowTitle(const CrossTable& t) {
+    if (const ShapeTitles* titles = spelledOutTitles(t.shapeCode)) return titles->expected;
+    return t.rowCount == 1 ? "「適合度検定」のための期待値（等分を想定）" : "行と列の「独立性の検定」のための「周辺度数からの期待値」";
+}
+
+std::string twoLines(const std::string& first, const std::string& second) { return first + kLineBreak + second; }
+
+std::string estimateSentence(const SampleSizeEstimate& estimate) {
+    const std::string number = signedNumberText(estimate.number);
+    switch (estimate.kind) {
+        case SampleSizeEstimate::AtLeast: return number + "以上です。";
+        case SampleSizeEstimate::AtMost: return number + "以下です。";
+        case SampleSizeEstimate::About: break;
+    }
+    return "概算(単純補間)で " + number + " 程度です。";
+}
+
+constexpr const char* kStepLabels[kOmegaStepCount] = {
+    "　(ω=0.1と効果量小ならば)", "　(ω=0.15)", "　(ω=0.2と効果量小～中ならば)", "　(ω=0.25)", "　(ω=0.3と効果量中ならば)",
+    "　(ω=0.35)",                "　(ω=0.4と効果量中～大ならば)", "　(ω=0.45)", "　(ω=0.5と効果量大ならば)",
+};
+
 }  // namespace
+
+std::string numberedHeading(const char* word, int number) { return word + signedNumberText(number); }
 
 std::string degreesOfFreedomNote() {
     return joinLines({
@@ -172,6 +232,154 @@ std::string screenText(Screen screen) {
         case Screen::Power: return power();
     }
     return {};
+}
+
+std::string significanceHeader(int df, const CriticalValueTable& critical, int decimals) {
+    std::string text = "●χ2検定： (df = " + signedNumberText(df) + " )　　　計算結果のχ2値が　";
+    for (int level = 1; level <= 3; ++level) {
+        // Critical values are shown as single-precision values.
+        const float value = toSingle(roundToDecimals(critical.at(df, level), decimals));
+        text += kLineBreak + signedSingleText(value) + kLevelPhrases[level];
+    }
+    return joinLines({text, "", "有意になると「行と列は独立」という帰無仮説が棄却され、",
+                      "「行の項目と列の項目には何らかの関連がある」と結論づけられる。",
+                      "※その結論が「誤りである確率」が各「有意水準」(α過誤)。"});
+}
+
+std::string residualExplanation() {
+    return joinLines({
+        "クロス表における残差分析",
+        "　どのマス目においてデータと期待値が有意にずれているか。",
+        "■残差とは「度数－期待値」 のズレのこと。",
+        "■標準化残差は、期待値の大きさに基づいて変換した残差。",
+        "■調整済み残差は正規分布N(0,1)での検定のための変換を施した残差（両側検定）。",
+        "　絶対値が 1.95996よりも大きいと  5%で有意 *",
+        "　絶対値が 2.57583よりも大きいと  1%で有意 **",
+        "　絶対値が 3.29048よりも大きいと 0.1%で有意 ***",
+    });
+}
+
+std::string residualFailureMessage(const ResidualFailure& failure) {
+    switch (failure.kind) {
+        case ResidualFailure::NonPositiveRowTotal:
+            return "行" + signedNumberText(failure.row) + " の合計が 0 以下なので、残差分析はできません。";
+        case ResidualFailure::NonPositiveColumnTotal:
+            return "列" + signedNumberText(failure.column) + " の合計が 0 以下なので、残差分析はできません。";
+        case ResidualFailure::EntryNotANumber:
+            return "行" + signedNumberText(failure.row) + "・列" + signedNumberText(failure.column) +
+                   " のマス目が一つの数値になっていないので、残差分析はできません。数値を入力してください。";
+        case ResidualFailure::NotComputable:
+            return "計算できない値があるので、残差分析はできません。";
+        case ResidualFailure::None: break;
+    }
+    return {};
+}
+
+std::string powerReport(double omega, int df, const SampleSizeEstimate& estimate, const PowerSampleTable& table,
+                        int decimals) {
+    std::string lines = joinLines({
+        "▼検定力分析のために　Power (1-β)",
+        "　効果量 Effect Size　　ω= " + roundedText(omega, decimals + 1) + "　　(df=" + signedNumberText(df) + ")",
+        "R.Tamsvik(1992)によれば、",
+        "　　効果量小：ω=0.1　実度数と期待度数のズレが小さい",
+        "　　効果量中：ω=0.3　実度数と期待度数のズレが中くらい",
+        "　　効果量大：ω=0.5　実度数と期待度数のズレが大きい",
+        "[参考] 有意水準 α=5%として、検定力(1-β)=60% を実現するのに必要な全データ数は" + estimateSentence(estimate),
+        "",
+        "以下は「ω値と必要な全データ数」",
+    });
+    for (int step = 1; step <= kOmegaStepCount; ++step) {
+        lines += kLineBreak + ("　　全データ数= " + signedSingleText(table.at(df, step))) + kStepLabels[step - 1];
+    }
+    return lines + kLineBreak + joinLines({"※ χ2検定における効果量は次の式で算出：", "  　　ω =√(χ2値 / 全度数) "});
+}
+
+std::string resultBlock(const CrossTable& t, const ChiSquareResult& result, int decimals) {
+    const int level = result.significanceLevel >= 0 && result.significanceLevel <= 3 ? result.significanceLevel : 0;
+    const int lrLevel = result.likelihoodLevel >= 0 && result.likelihoodLevel <= 4 ? result.likelihoodLevel : 0;
+    return joinLines({resultTitle(t, result.degreesOfFreedom),
+                      "●χ2= " + roundedText(result.chiSquare, decimals) + kChiSquareMarks[level],
+                      "★尤度比検定　χ2= " + roundedText(result.likelihoodRatio, 3) + kLikelihoodMarks[lrLevel]});
+}
+
+GridTexts mainWindowTotals(const CrossTable& t) {
+    GridTexts texts;
+    for (int i = 0; i < t.rowCount; ++i) texts.rowBoxes[i] = signedNumberText(t.rowTotal[i]);
+    for (int j = 0; j < t.columnCount; ++j) {
+        if (t.rowCount == 1) {
+            texts.columnBoxes[j] = signedSingleText(t.observed[0][j]);
+        } else if (isSmallShape(t.shapeCode)) {  // 2 x 2 to 3 x 3 show their column totals plainly
+            texts.columnBoxes[j] = plainNumberText(t.columnTotal[j]);
+        } else {
+            texts.columnBoxes[j] = signedNumberText(t.columnTotal[j]);
+        }
+    }
+    texts.grandBox = signedNumberText(t.grandTotal);
+    return texts;
+}
+
+GridTexts expectedWindowTotals(const CrossTable& t, int decimals) {
+    GridTexts texts;
+    // The 1 x 2 and 1 x 3 tables show their expected values unrounded.
+    const bool unrounded = t.rowCount == 1 && isSmallShape(t.shapeCode);
+    auto expectedText = [&](double e) { return unrounded ? signedNumberText(e) : roundedText(e, decimals); };
+    for (int i = 0; i < t.rowCount; ++i) {
+        for (int j = 0; j < t.columnCount; ++j) texts.cells[cellIndex(i + 1, j + 1)] = expectedText(t.expected[i][j]);
+        texts.rowBoxes[i] = signedNumberText(t.rowTotal[i]);
+    }
+    for (int j = 0; j < t.columnCount; ++j) {
+        // One row: every column expects the same share, which the column boxes repeat.
+        texts.columnBoxes[j] = t.rowCount == 1 ? expectedText(t.expected[0][j]) : signedNumberText(t.columnTotal[j]);
+    }
+    texts.grandBox = signedNumberText(t.grandTotal);
+    texts.note = expectedWindowTitle(t);
+    return texts;
+}
+
+GridTexts expectedWindowTest(const CrossTable& t, const ChiSquareResult& result, int decimals) {
+    GridTexts texts;
+    for (int i = 0; i < t.rowCount; ++i) {
+        for (int j = 0; j < t.columnCount; ++j) {
+            texts.cells[cellIndex(i + 1, j + 1)] =
+                twoLines(roundedText(t.expected[i][j], decimals), roundedText(result.contribution[i][j], decimals));
+        }
+        texts.rowBoxes[i] = twoLines(signedNumberText(t.rowTotal[i]), roundedText(result.rowChiSquare[i], decimals));
+    }
+    // One-row tables keep the expected values of the totals step in their column and grand boxes.
+    if (t.rowCount >= 2) {
+        for (int j = 0; j < t.columnCount; ++j) {
+            texts.columnBoxes[j] =
+                twoLines(signedNumberText(t.columnTotal[j]), roundedText(result.columnChiSquare[j], decimals));
+        }
+        texts.grandBox = twoLines(signedNumberText(t.grandTotal), roundedText(result.chiSquare, decimals));
+    }
+    texts.note = resultBlock(t, result, decimals);
+    return texts;
+}
+
+GridTexts rawResidualTexts(const CrossTable& t, int decimals) {
+    GridTexts texts;
+    for (int i = 0; i < t.rowCount; ++i) {
+        for (int j = 0; j < t.columnCount; ++j) {
+            const double residual = static_cast<double>(t.observed[i][j]) - t.expected[i][j];
+            texts.cells[cellIndex(i + 1, j + 1)] = kLineBreak + roundedText(residual, decimals);
+        }
+    }
+    return texts;
+}
+
+GridTexts residualTexts(const CrossTable& t, const ResidualResult& residuals, int decimals) {
+    GridTexts texts;
+    for (int i = 0; i < t.rowCount; ++i) {
+        for (int j = 0; j < t.columnCount; ++j) {
+            const ResidualCell& cell = residuals.cells[i][j];
+            const int mark = cell.markLevel >= 0 && cell.markLevel <= 3 ? cell.markLevel : 0;
+            texts.cells[cellIndex(i + 1, j + 1)] =
+                joinLines({"", roundedText(cell.residual, decimals), roundedText(cell.standardized, decimals),
+                           roundedText(cell.adjusted, decimals) + kResidualMarks[mark]});
+        }
+    }
+    return texts;
 }
 
 }  // namespace tomokari

@@ -1,0 +1,66 @@
+#pragma once
+// The three windows and every control in them, declared once: the names that the program,
+// its tests and its front ends speak, the captions, and the geometry in twips (1/1440 inch;
+// 15 twips are one pixel at 96 dpi). Plain data: a front end builds its widgets from it.
+
+#include <array>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tomokari {
+
+enum class WindowId { Main, ExpectedValues, Residuals };
+inline constexpr int kWindowCount = 3;
+
+enum class ControlKind {
+    Label,        // a caption or heading
+    InputBox,     // a single-line box the user types into
+    TotalBox,     // a single-line read-only box with a button-face background
+    DisplayBox,   // a multi-line read-only box of a secondary window's grid
+    MarginBox,    // the same with a button-face background, for totals
+    TextArea,     // a scrolling multi-line read-only text
+    Button,       // a push button, one or two caption lines
+    Frame,        // a titled frame that holds other controls
+    Line,         // a straight rule, no text
+    Menu,         // a drop-down menu of the menu bar
+    MenuItem,     // an item of a drop-down menu
+    MenuCommand,  // an item standing in the menu bar itself
+};
+
+enum class Alignment { Left, Center, Right, RightTop };
+
+struct Rect {
+    int left = 0, top = 0, width = 0, height = 0;
+};
+
+struct ControlSpec {
+    std::string name;    // "mat1(7)", "Command5", "tekigoudo"
+    ControlKind kind;
+    std::string text;    // the caption or the initial contents
+    Rect rect;           // inside the parent, or the window's client area
+    double pointSize;    // 0: the window's font
+    Alignment alignment;
+    std::string parent;  // "" for the window itself, else a Frame's or a Menu's name
+    bool visible;        // at start-up
+};
+
+struct WindowSpec {
+    WindowId id;
+    std::string name;  // Form4, Form3, Form1
+    std::string title;
+    Rect client;       // position and size of the client area on the screen
+    double pointSize;  // the window's font; 0: the program's
+    std::vector<ControlSpec> controls;  // in creation order, which is also the stacking order
+};
+
+const std::array<WindowSpec, kWindowCount>& windowSpecs();
+const WindowSpec& windowSpec(WindowId id);
+
+// "mat1(7)": the name of member k of a control group.
+std::string indexedName(std::string_view group, int index);
+
+// The main window's keyboard order: size, OK, the cells row by row, then the step buttons.
+std::vector<std::string> mainKeyboardOrder();
+
+}  // namespace tomokari

@@ -1,0 +1,291 @@
+#include "engine/workflow.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+#include "engine/chi_square.h"
+#include "engine/number_reader.h"
+#include "engine/power.h"
+#include "engine/residuals.h"
+
+namespace tomokari {
+
+namespace {
+
+// Every statistic is shown with three decimals.
+constexpr int kDecimals = 3;
+
+struct ScreenItem {
+    const char* name;  // the menu item's name
+    Screen screen;
+    bool savesText;       // keeps the explanation area as the text to return to, unless help is shown
+    bool marksHelpShown;  // later screens then keep the text saved before
+};
+
+constexpr ScreenItem kScreenItems[] = {
+    {"tsukaikata", Screen::Usage, true, true},
+    {"setsumei_hyouji", Screen::About, true, true},
+    {"tekigoudo", Screen::GoodnessOfFit, false, false},
+    {"dokuritsusei", Screen::Independence, false, true},
+    {"zansabunseki", Screen::ResidualAnalysis, false, false},
+    {"Yates", Screen::Yates, false, true},
+    {"Fisher", Screen::Fisher, false, true},
+    {"kenteiryoku", Screen::Power, false, true},
+};
+
+constexpr const char* kReturnItems[] = {"setsumei_modoru", "setsumei_modoru2", "modoruken"};
+
+// A size entry counts when it reads as a whole number; 2.5 is no size.
+bool isWhole(double value) { return std::isfinite(value) && value == std::floor(value); }
+
+constexpr WindowId kMain = WindowId::Main;
+constexpr WindowId kExpected = WindowId::ExpectedValues;
+constexpr WindowId kResiduals = WindowId::Residuals;
+
+}  // namespace
+
+Workflow::Workflow(const ReferenceTables& tables) : tables_(tables) {
+    for (const WindowSpec& spec : windowSpecs()) {
+        WindowState& window = view_.windows[static_cast<size_t>(spec.id)];
+        for (const ControlSpec& control : spec.controls) {
+            index_[static_cast<size_t>(spec.id)].emplace(control.name, window.controls.size());
+            window.controls.push_back({control.text, control.visible});
+        }
+    }
+    restoreText_ = text(kMain, "Text11");
+    show(kMain);
+    show(kExpected);
+}
+
+const ControlState& Workflow::control(WindowId window, std::string_view name) const {
+    const auto& names = index_[static_cast<size_t>(window)];
+    return view_.windows[static_cast<size_t>(window)].controls[names.find(name)->second];
+}
+
+ControlState& Workflow::at(WindowId window, std::string_view name) {
+    return const_cast<ControlState&>(std::as_const(*this).control(window, name));
+}
+
+bool Workflow::type(std::string_view box, std::string newText) {
+    const auto& names = index_[static_cast<size_t>(kMain)];
+    const auto found = names.find(box);
+    if (found == names.end() || windowSpec(kMain).controls[found->second].kind != ControlKind::InputBox) return false;
+    begin();
+    view_.windows[static_cast<size_t>(kMain)].controls[found->second].text = std::move(newText);
+    return true;
+}
+
+bool Workflow::press(std::string_view button) {
+    using Step = void (Workflow::*)();
+    static const std::map<std::string, Step, std::less<>> kSteps = {
+        {"Command1", &Workflow::confirmSize}, {"Command2", &Workflow::clearSize}, {"Command3", &Workflow::residuals},
+        {"Command4", &Workflow::clearData},   {"Command5", &Workflow::test},      {"Command6", &Workflow::askToExit},
+        {"Command7", &Workflow::totals},      {"Command8", &Workflow::power},
+    };
+    const auto step = kSteps.find(button);
+    if (step == kSteps.end()) return false;
+    begin();
+    if (!view_.exited && !view_.question && control(kMain, button).visible) (this->*step->second)();
+    return true;
+}
+
+bool Workflow::choose(std::string_view item) {
+    const ScreenItem* screen = nullptr;
+    for (const ScreenItem& candidate : kScreenItems) {
+        if (item == candidate.name) screen = &candidate;
+    }
+    const bool returns = std::ranges::any_of(kReturnItems, [&](const char* name) { return item == name; });
+    if (!screen && !returns && item != "owari") return false;
+    begin();
+    if (view_.exited || view_.question) return true;
+    if (screen) {
+        if (screen->savesText && !helpShown_) restoreText_ = text(kMain, "Text11");
+        if (screen->marksHelpShown) helpShown_ = true;
+        text(kMain, "Text11") = screenText(screen->screen);
+    } else if (returns) {
+        helpShown_ = false;
+        text(kMain, "Text11") = restoreText_;
+    } else {
+        askToExit();
+    }
+    return true;
+}
+
+void Workflow::close(WindowId window) {
+    begin();
+    if (view_.exited || view_.question) return;
+    // The main window's close button asks like the exit commands; the others just hide.
+    if (window == kMain) {
+        askToExit();
+    } else {
+        view_.windows[static_cast<size_t>(window)].shown = false;
+    }
+}
+
+void Workflow::answer(bool yes) {
+    const Pending pending = std::exchange(pending_, Pending::None);
+    view_.question.reset();
+    if (!yes) return;
+    if (pending == Pending::ClearData) {
+        for (int k = 0; k < kCellCount; ++k) text(kMain, indexedName("mat1", k)).clear();
+    } else if (pending == Pending::Exit) {
+        view_.exited = true;
+        for (WindowState& window : view_.windows) window.shown = false;
+    }
+}
+
+void Workflow::begin() {
+    view_.messages.clear();
+    view_.raised.clear();
+}
+
+void Workflow::show(WindowId window) {
+    view_.windows[static_cast<size_t>(window)].shown = true;
+    view_.raised.push_back(window);
+}
+
+void Workflow::ask(Pending pending, std::string caption, std::string question) {
+    pending_ = pending;
+    view_.question = Prompt{std::move(caption), std::move(question)};
+}
+
+void Workflow::message(std::string messageText) { view_.messages.push_back({kProgramTitle, std::move(messageText)}); }
+
+void Workflow::apply(WindowId window, const GridTexts& texts) {
+    for (int k = 0; k < kCellCount; ++k) {
+        if (texts.cells[k]) text(window, indexedName("mat1", k)) = *texts.cells[k];
+    }
+    for (int i = 0; i < kMaxRows; ++i) {
+        if (texts.rowBoxes[i]) text(window, indexedName("Ikei", i)) = *texts.rowBoxes[i];
+    }
+    for (int j = 0; j < kMaxColumns; ++j) {
+        if (texts.columnBoxes[j]) text(window, indexedName("Jkei", j)) = *texts.columnBoxes[j];
+    }
+    if (texts.grandBox) text(window, "Text10") = *texts.grandBox;
+    if (texts.note) text(window, "Text11") = *texts.note;
+}
+
+void Workflow::showShape(WindowId window, int rows, int columns, bool withTotals) {
+    for (int i = 1; i <= kMaxRows; ++i) {
+        for (int j = 1; j <= kMaxColumns; ++j) at(window, indexedName("mat1", cellIndex(i, j))).visible = i <= rows && j <= columns;
+    }
+    for (int i = 0; i < kMaxRows; ++i) {
+        at(window, indexedName("Gyolab", i)).visible = i < rows;
+        at(window, indexedName("Ikei", i)).visible = withTotals && i < rows;
+    }
+    for (int j = 0; j < kMaxColumns; ++j) {
+        at(window, indexedName("Retlab", j)).visible = j < columns;
+        at(window, indexedName("Jkei", j)).visible = withTotals && j < columns;
+    }
+}
+
+std::array<std::string, kCellCount> Workflow::cellEntries() const {
+    std::array<std::string, kCellCount> entries;
+    for (int k = 0; k < kCellCount; ++k) entries[k] = control(kMain, indexedName("mat1", k)).text;
+    return entries;
+}
+
+void Workflow::confirmSize() {
+    sizeConfirmed_ = true;
+    totalsDone_ = false;
+    const double rows = cellTextValue(text(kMain, "Text12"));
+    const double columns = cellTextValue(text(kMain, "Text13"));
+    view_.windows[static_cast<size_t>(kResiduals)].shown = false;
+    at(kMain, "Command3").visible = false;
+
+    if (!isWhole(rows) || !isWhole(columns) || rows < 1 || rows > kMaxRows || columns < 2 || columns > kMaxColumns) {
+        text(kMain, "Text12") = text(kMain, "Text13") = "?";
+        clearShape(table_);
+        return;
+    }
+    setSize(table_, static_cast<int>(rows), static_cast<int>(columns));
+    degreesOfFreedom_ = degreesOfFreedomFor(table_.rowCount, table_.columnCount);
+    showShape(kMain, table_.rowCount, table_.columnCount, true);
+    showShape(kExpected, table_.rowCount, table_.columnCount, true);
+    showShape(kResiduals, table_.rowCount, table_.columnCount, false);
+    text(kMain, "Text11") = restoreText_;
+}
+
+void Workflow::clearSize() {
+    text(kMain, "Text12").clear();
+    text(kMain, "Text13").clear();
+}
+
+void Workflow::totals() {
+    totalsDone_ = true;
+    text(kMain, "Text11") = restoreText_;
+    reset(table_);
+    for (int i = 0; i < kMaxRows; ++i) text(kMain, indexedName("Ikei", i)) = "0";
+    for (int j = 0; j < kMaxColumns; ++j) text(kMain, indexedName("Jkei", j)) = "0";
+
+    if (isValidShape(table_.shapeCode)) {
+        readCells(table_, cellEntries());
+        computeTotals(table_);
+        computeExpectedValues(table_);
+        if (isComputable(table_)) {
+            apply(kMain, mainWindowTotals(table_));
+            apply(kExpected, expectedWindowTotals(table_, kDecimals));
+        } else {
+            text(kExpected, "Text11") = kNotComputableMessage;
+        }
+    }
+    show(kExpected);
+}
+
+void Workflow::test() {
+    // Until a valid size has ever been confirmed there is no shape, df or title to test with.
+    if (!sizeConfirmed_ || !totalsDone_ || table_.rowCount == 0) return;
+
+    restoreText_ = text(kMain, "Text11") = significanceHeader(degreesOfFreedom_, tables_.critical, kDecimals);
+    const ChiSquareResult result = computeChiSquareTest(table_, tables_.critical);
+    if (result.expectedZero || result.notComputable) {
+        text(kExpected, "Text11") = result.expectedZero ? kExpectedZeroMessage : kNotComputableMessage;
+        return;
+    }
+    apply(kExpected, expectedWindowTest(table_, result, kDecimals));
+    lastChiSquare_ = result.chiSquare;
+    degreesOfFreedom_ = result.degreesOfFreedom;
+
+    apply(kResiduals, rawResidualTexts(table_, kDecimals));
+    show(kResiduals);
+
+    // Shapes beyond 3 x 3 drop the step numbers; one-row tables have no residual analysis.
+    const bool numbered = isSmallShape(table_.shapeCode);
+    if (table_.rowCount >= 2) {
+        if (!numbered) text(kMain, "Command3") = kResidualCaptionUnnumbered;
+        at(kMain, "Command3").visible = true;
+    }
+    if (!numbered) text(kMain, "Command8") = kPowerCaptionUnnumbered;
+    at(kMain, "Command8").visible = true;
+}
+
+void Workflow::residuals() {
+    text(kMain, "Text11") = residualExplanation();
+    if (!isValidShape(table_.shapeCode) || table_.rowCount < 2) return;
+
+    const ResidualResult result = computeResiduals(table_, cellEntries());
+    if (result.failure.kind != ResidualFailure::None) {
+        message(residualFailureMessage(result.failure));
+        return;
+    }
+    apply(kResiduals, residualTexts(table_, result, kDecimals));
+    show(kResiduals);
+}
+
+void Workflow::power() {
+    if (!sizeConfirmed_ || !totalsDone_ || table_.rowCount == 0) return;
+    const std::optional<double> omega = omegavalue(lastChiSquare_, table_.grandTotal);
+    if (!omega) {
+        message(kPowerNotComputableMessage);
+        return;
+    }
+    const SampleSizeEstimate estimate = estimateSampleSize(*omega, degreesOfFreedom_, tables_.power);
+    text(kMain, "Text11") = powerReport(*omega, degreesOfFreedom_, estimate, tables_.power, kDecimals);
+}
+
+void Workflow::clearData() { ask(Pending::ClearData, "", kDataClearQuestion); }
+
+void Workflow::askToExit() { ask(Pending::Exit, kProgramTitle, kExitQuestion); }
+
+}  // namespace tomokari

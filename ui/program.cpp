@@ -1,0 +1,83 @@
+#include "ui/program.h"
+
+#include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "ui/dialogs.h"
+
+namespace tomokari {
+
+Program::Program(Dialogs& dialogs) : dialogs_(dialogs) {}
+
+Program::~Program() = default;
+
+QWidget& Program::window(WindowId id) {
+    switch (id) {
+        case WindowId::Main: return main_;
+        case WindowId::ExpectedValues: return expectedValues_;
+        case WindowId::Residuals: break;
+    }
+    return residuals_;
+}
+
+std::optional<QString> Program::startUp(const QString& programDirectory) {
+    TableLoadResult loaded = loadReferenceTables(programDirectory.toStdString());
+    if (!loaded.tables) return QString::fromStdString(loaded.error->message());
+    workflow_ = std::make_unique<Workflow>(*loaded.tables);
+    connectControls();
+    showState();
+    return std::nullopt;
+}
+
+void Program::connectControls() {
+    for (QObject* control : main_.controls().all()) {
+        const std::string name = control->objectName().toStdString();
+        if (auto* box = qobject_cast<QLineEdit*>(control); box && !box->isReadOnly()) {
+            QObject::connect(box, &QLineEdit::textChanged, [this, name](const QString& text) {
+                workflow_->type(name, text.toStdString());
+            });
+        } else if (auto* button = qobject_cast<QPushButton*>(control)) {
+            QObject::connect(button, &QPushButton::clicked, [this, name] { perform([&] { workflow_->press(name); }); });
+        } else if (auto* item = qobject_cast<QAction*>(control)) {
+            QObject::connect(item, &QAction::triggered, [this, name] { perform([&] { workflow_->choose(name); }); });
+        }
+    }
+    main_.onClose([this] { perform([this] { workflow_->close(WindowId::Main); }); });
+    expectedValues_.onClose([this] { perform([this] { workflow_->close(WindowId::ExpectedValues); }); });
+    residuals_.onClose([this] { perform([this] { workflow_->close(WindowId::Residuals); }); });
+}
+
+template <typename Action>
+void Program::perform(Action action) {
+    action();
+    const ViewState& view = workflow_->view();
+    // The boxes come up over the windows as the action left them.
+    std::vector<Prompt> messages = view.messages;
+    std::optional<Prompt> question = view.question;
+    showState();
+    for (const Prompt& message : messages) {
+        dialogs_.showMessage(&main_, QString::fromStdString(message.caption), QString::fromStdString(message.text));
+    }
+    if (question) {
+        workflow_->answer(dialogs_.askYesNo(&main_, QString::fromStdString(question->caption),
+                                            QString::fromStdString(question->text)));
+        showState();
+        if (workflow_->view().exited) dialogs_.quitProgram();
+    }
+}
+
+void Program::showState() {
+    const ViewState& view = workflow_->view();
+    main_.controls().apply(view.windows[0]);
+    expectedValues_.controls().apply(view.windows[1]);
+    residuals_.controls().apply(view.windows[2]);
+    for (WindowId id : {WindowId::Main, WindowId::ExpectedValues, WindowId::Residuals}) {
+        QWidget& w = window(id);
+        const bool shown = view.windows[static_cast<size_t>(id)].shown;
+        if (shown != w.isVisible()) w.setVisible(shown);
+    }
+    for (WindowId id : view.raised) window(id).raise();
+}
+
+}  // namespace tomokari

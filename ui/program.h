@@ -1,0 +1,46 @@
+#pragma once
+// The desktop front end: the three windows over one workflow core. It forwards what the user
+// does to the core and shows the core's state; questions and messages go through the
+// Dialogs seam.
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "engine/workflow.h"
+#include "ui/windows.h"
+
+namespace tomokari {
+
+class Dialogs;
+
+class Program {
+public:
+    explicit Program(Dialogs& dialogs);
+    ~Program();
+
+    // Loads the reference tables from `programDirectory` and shows the windows. On failure
+    // nothing is shown and the message is returned.
+    std::optional<QString> startUp(const QString& programDirectory);
+
+    MainWindow& mainWindow() { return main_; }
+    ExpectedValuesWindow& expectedValuesWindow() { return expectedValues_; }
+    ResidualsWindow& residualsWindow() { return residuals_; }
+    QWidget& window(WindowId id);
+
+private:
+    void connectControls();
+    // Runs one action on the core, puts its question and messages to the user, and shows
+    // the state that results.
+    template <typename Action>
+    void perform(Action action);
+    void showState();
+
+    Dialogs& dialogs_;
+    MainWindow main_;
+    ExpectedValuesWindow expectedValues_;
+    ResidualsWindow residuals_;
+    std::unique_ptr<Workflow> workflow_;
+};
+
+}  // namespace tomokari
