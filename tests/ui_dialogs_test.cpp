@@ -9,7 +9,7 @@
 #include <QTimer>
 
 #include "ui/dialogs.h"
-#include "ui/texts.h"
+#include "engine/texts.h"
 
 namespace tomokari {
 namespace {

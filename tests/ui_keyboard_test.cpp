@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "ui/dialogs.h"
-#include "ui/form4.h"
+#include "ui/program.h"
 
 namespace tomokari {
 namespace {
@@ -24,7 +24,7 @@ public:
 class Keyboard : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_FALSE(form4_.startUp(QCoreApplication::applicationDirPath()).has_value());
+        ASSERT_FALSE(program_.startUp(QCoreApplication::applicationDirPath()).has_value());
         form4_.activateWindow();
         QApplication::setActiveWindow(&form4_);
         ASSERT_TRUE(QTest::qWaitForWindowActive(&form4_));
@@ -42,7 +42,8 @@ protected:
     }
 
     NoDialogs dialogs_;
-    Form4 form4_{dialogs_};
+    Program program_{dialogs_};
+    MainWindow& form4_ = program_.mainWindow();
 };
 
 QStringList workflowOrder(bool withResidualAndPower) {
