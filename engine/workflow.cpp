@@ -72,7 +72,7 @@ bool Workflow::type(std::string_view box, std::string newText) {
     const auto found = names.find(box);
     if (found == names.end() || windowSpec(kMain).controls[found->second].kind != ControlKind::InputBox) return false;
     begin();
-    view_.windows[static_cast<size_t>(kMain)].controls[found->second].text = std::move(newText);
+    if (!view_.exited && !view_.question) view_.windows[static_cast<size_t>(kMain)].controls[found->second].text = std::move(newText);
     return true;
 }
 

@@ -50,6 +50,8 @@ public:
     const ControlState& control(WindowId window, std::string_view name) const;
 
     // Each returns false when the name is no control of that kind (nothing happens then).
+    // While a question waits for its answer, and after the program has ended, none changes
+    // anything.
     // What the user types into an input box of the main window (a size box or a cell).
     bool type(std::string_view box, std::string text);
     // A press of a button of the main window; a hidden button does nothing.

@@ -1,184 +1,67 @@
-// One pass through the program's workflow on any table a student can type: size, totals,
-// test, residuals and power, with the engine calls in the order the main window makes
-// them. Every text a window would show is checked, and only boxes of the table's own rows
-// and columns may receive one.
-//
-// Input: byte 0 picks the rows ('1'..'4'), byte 1 the columns ('2'..'5'); any byte maps to
-// one of them. Byte 2 holds the flags below. The rest, split at '|', is the twenty cell
-// texts by box index, then the chi-square text of an earlier test (used by the power step
-// when this test does not complete), then edits made before the residual step: each edit's
-// first byte picks the box and the rest replaces its text.
+// The workflow core driven by any sequence of user actions, checked after each: every text shown is showable,
+// every window's grid shows the same rows and columns, and hidden boxes of the other windows keep their text.
+// Input, actions of two bytes, any other pair skipped: "t" box, then the text and "|", types into a box ('a'
+// Text12, 'b' Text13, 'c'.. mat1(0)..), "p" n presses Command<n>, "m" k chooses menu item k ('a'..'l'), "x" w
+// closes window w ('0'..'2'), "ay" and "an" answer the question yes or no.
 
-#include <array>
-#include <cmath>
 #include <cstdint>
-#include <cstdlib>
-#include <optional>
-#include <string>
-#include <string_view>
-#include <vector>
 
-#include "engine/chi_square.h"
-#include "engine/cross_table.h"
-#include "engine/number_text.h"
-#include "engine/power.h"
-#include "engine/residuals.h"
-#include "engine/window_texts.h"
+#include "engine/workflow.h"
 #include "fuzz/fuzz_checks.h"
-#include "tables/reference_tables.h"
-
-namespace {
 
 using namespace tomokari;
-using fuzz::checkDisplayed;
-using fuzz::require;
+using namespace tomokari::fuzz;
 
-// The main window always works with three decimals.
-constexpr int kDecimals = 3;
+static constexpr const char* kMenuItems[] = {"tsukaikata", "setsumei_hyouji", "setsumei_modoru", "tekigoudo",
+    "dokuritsusei", "zansabunseki", "Yates", "Fisher", "setsumei_modoru2", "kenteiryoku", "modoruken", "owari"};
 
-constexpr unsigned kSizeRefused = 1;  // a size outside the shapes was entered after a valid one
-constexpr unsigned kEditEntries = 2;  // the edits are typed before the residual step
-
-constexpr std::size_t kEarlierChiSquare = kCellCount;
-constexpr std::size_t kFirstEdit = kCellCount + 1;
-
-const ReferenceTables* tables = nullptr;
-
-bool isInside(const CrossTable& t, int row, int column) { return row <= t.rowCount && column <= t.columnCount; }
-
-void checkGrid(const GridTexts& grid, const CrossTable& t, bool completed, const char* step) {
-    for (int k = 0; k < kCellCount; ++k) {
-        if (!grid.cells[k]) continue;
-        require(isInside(t, k / 5 + 1, k % 5 + 1), step);
-        checkDisplayed(*grid.cells[k], step, completed);
-    }
-    for (int i = 0; i < kMaxRows; ++i) {
-        if (!grid.rowBoxes[i]) continue;
-        require(i < t.rowCount, step);
-        checkDisplayed(*grid.rowBoxes[i], step, completed);
-    }
-    for (int j = 0; j < kMaxColumns; ++j) {
-        if (!grid.columnBoxes[j]) continue;
-        require(j < t.columnCount, step);
-        checkDisplayed(*grid.columnBoxes[j], step, completed);
-    }
-    if (grid.grandBox) checkDisplayed(*grid.grandBox, step, completed);
-    if (grid.note) checkDisplayed(*grid.note, step, completed);
-}
-
-void checkCompletedTest(const CrossTable& t, const ChiSquareResult& result) {
-    require(std::isfinite(result.chiSquare), "a completed test has a finite chi-square");
-    require(result.degreesOfFreedom == degreesOfFreedomFor(t.rowCount, t.columnCount), "df follows the size");
-    require(result.significanceLevel >= 0 && result.significanceLevel <= 3, "chi-square level 0..3");
-    require(result.likelihoodLevel >= 0 && result.likelihoodLevel <= kLikelihoodNotComputable, "G2 level 0..4");
-    require(std::isfinite(result.likelihoodRatio), "G2 is finite");
-    for (int i = 0; i < kMaxRows; ++i) {
-        for (int j = 0; j < kMaxColumns; ++j) {
-            const double c = result.contribution[i][j];
-            require(isInside(t, i + 1, j + 1) ? std::isfinite(c) : c == 0, "contributions only inside the table");
+static void check(const Workflow& flow, const ViewState& before) {
+    const ViewState& view = flow.view();
+    int rows = 0, columns = 0;  // as the main window shows them
+    while (rows < kMaxRows && flow.control(WindowId::Main, indexedName("Gyolab", rows)).visible) ++rows;
+    while (columns < kMaxColumns && flow.control(WindowId::Main, indexedName("Retlab", columns)).visible) ++columns;
+    for (int w = 0; w < kWindowCount; ++w) {
+        const std::vector<ControlState>&now = view.windows[w].controls, &old = before.windows[w].controls;
+        for (std::size_t k = 0; k < now.size(); ++k) {
+            const std::string& name = windowSpecs()[w].controls[k].name;
+            // Only changed texts are checked (the rest were before); the main window's input boxes hold what was typed.
+            const bool typed = w == 0 && windowSpecs()[w].controls[k].kind == ControlKind::InputBox;
+            require(typed || now[k].text == old[k].text || isShowable(now[k].text), "texts are showable", now[k].text);
+            require(w == 0 || now[k].visible || now[k].text == old[k].text, "a hidden box is not written", name);
+            // Headings and cells show the shape exactly; total boxes may be hidden in it.
+            const std::string_view group = std::string_view(name).substr(0, name.find('('));
+            const int i = group.size() < name.size() ? std::stoi(name.substr(group.size() + 1)) : 0;
+            const bool total = group == "Ikei" || group == "Jkei";
+            const bool inShape = group == "mat1" ? i / kMaxColumns < rows && i % kMaxColumns < columns
+                                 : group == "Gyolab" || group == "Ikei" ? i < rows : i < columns;
+            if (total || group == "mat1" || group == "Gyolab" || group == "Retlab")
+                require(now[k].visible ? inShape : !inShape || total, "the grid is one shape", name);
         }
     }
-}
-
-void checkResiduals(const CrossTable& t, const ResidualResult& result) {
-    const ResidualFailure& failure = result.failure;
-    if (failure.kind != ResidualFailure::None) {
-        require(failure.row >= 0 && failure.row <= t.rowCount, "a failure names a row of the table");
-        require(failure.column >= 0 && failure.column <= t.columnCount, "a failure names a column of the table");
-        const std::string message = failure.message();
-        require(!message.empty(), "every failure has a message");
-        checkDisplayed(message, "residual failure message", true);
-        return;
-    }
-    for (int i = 0; i < t.rowCount; ++i) {
-        for (int j = 0; j < t.columnCount; ++j) {
-            const ResidualCell& cell = result.table.cells[i][j];
-            require(std::isfinite(cell.adjusted), "a residual shown is finite");
-            require(cell.markLevel == markLevel(std::fabs(cell.adjusted)), "the mark follows the adjusted residual");
-        }
-    }
-    checkGrid(residualTexts(t, result.table), t, true, "residual texts");
-}
-
-void checkPower(double chiSquare, const CrossTable& t, int df) {
-    const std::optional<double> omega = omegavalue(chiSquare, t.grandTotal);
-    if (!omega) {
-        checkDisplayed(kPowerNotComputableMessage, "power refusal", true);
-        return;
-    }
-    require(std::isfinite(*omega) && *omega >= 0, "omega is finite and not negative");
-    const SampleSizeEstimate estimate = estimateSampleSize(*omega, df, tables->power);
-    require(std::isfinite(estimate.number) && estimate.number == std::nearbyint(estimate.number),
-            "the sample size is a whole number");
-    const std::string report = powerReport(*omega, df, estimate, tables->power, kDecimals);
-    checkDisplayed(report, "power report", true);
-    require(fuzz::lineCount(report) == 20, "the power report has twenty lines", report);
-}
-
-}  // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    static const TableLoadResult loaded = loadReferenceTables(TOMOKARI_DATA_DIR);
-    if (!loaded.tables) fuzz::fail("the shipped tables load", loaded.error->message());
-    tables = &*loaded.tables;
-    return 0;
+    for (const Prompt& prompt : view.messages) require(isShowable(prompt.text), "messages are showable", prompt.text);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    if (size < 3) return 0;
-    const int rows = static_cast<int>(static_cast<unsigned>(data[0] - '1') % 4) + 1;
-    const int columns = static_cast<int>(static_cast<unsigned>(data[1] - '2') % 4) + 2;
-    const unsigned flags = data[2];
-    const std::vector<std::string_view> parts = fuzz::split({reinterpret_cast<const char*>(data) + 3, size - 3}, '|');
-    std::array<std::string, kCellCount> texts;
-    for (std::size_t k = 0; k < texts.size() && k < parts.size(); ++k) texts[k] = parts[k];
-
-    // ＯＫ(1): the size.
-    CrossTable table;
-    setSize(table, rows, columns);
-    int df = degreesOfFreedomFor(rows, columns);
-    if (flags & kSizeRefused) clearShape(table);
-
-    // 合計する(2): totals and expected values.
-    reset(table);
-    if (isValidShape(table.shapeCode)) {
-        readCells(table, texts);
-        computeTotals(table);
-        computeExpectedValues(table);
-        if (isComputable(table)) {
-            checkGrid(mainWindowTotals(table), table, true, "main window totals");
-            checkGrid(expectedWindowTotals(table, kDecimals), table, true, "expected window totals");
-        }
+    static const TableLoadResult loaded = loadReferenceTables(TOMOKARI_DATA_DIR);
+    require(loaded.tables.has_value(), "the shipped tables load");
+    Workflow flow(*loaded.tables);
+    const std::string_view input(reinterpret_cast<const char*>(data), size);
+    for (std::size_t i = 0; i + 1 < size; i += 2) {
+        const char op = input[i];
+        const unsigned arg = data[i + 1];
+        const std::string text(op == 't' ? input.substr(i + 2, input.find('|', i + 2) - i - 2) : "");
+        i += text.size() + (op == 't');  // past the text and its '|'
+        const int box = static_cast<int>((arg - 'a') % (kCellCount + 2));
+        const ViewState before = flow.view();
+        // A front end answers only a question it shows.
+        if (op == 't')
+            require(flow.type(box < 2 ? (box ? "Text13" : "Text12") : indexedName("mat1", box - 2), text), "a box");
+        else if (op == 'p') require(flow.press("Command" + std::to_string((arg - '1') % 8 + 1)), "a button");
+        else if (op == 'm') require(flow.choose(kMenuItems[(arg - 'a') % std::size(kMenuItems)]), "a menu item");
+        else if (op == 'x') flow.close(static_cast<WindowId>(arg % kWindowCount));
+        else if (op == 'a' && before.question) flow.answer(arg == 'y');
+        else continue;
+        check(flow, before);
     }
-
-    // χ2実行(3): the test.
-    const std::string header = significanceHeader(df, tables->critical, kDecimals);
-    checkDisplayed(header, "significance header", true);
-    require(fuzz::lineCount(header) == 8, "the header has eight lines", header);
-    double lastChiSquare = parts.size() > kEarlierChiSquare ? cellTextValue(parts[kEarlierChiSquare]) : 0;
-    const ChiSquareResult result = computeChiSquareTest(table, tables->critical);
-    if (!result.expectedZero && !result.notComputable) {
-        checkCompletedTest(table, result);
-        const std::string block = resultBlock(table.shapeCode, result, kDecimals);
-        require(fuzz::lineCount(block) == 3, "the result block has three lines", block);
-        checkGrid(expectedWindowTest(table, result, kDecimals), table, true, "expected window test");
-        checkGrid(rawResidualTexts(table, kDecimals), table, true, "raw residuals");
-        lastChiSquare = result.chiSquare;
-        df = result.degreesOfFreedom;
-    }
-
-    // 残差分析(4): residuals from the stored table and the entries as they are now.
-    if (isValidShape(table.shapeCode) && table.rowCount >= 2) {
-        if (flags & kEditEntries) {
-            for (std::size_t e = kFirstEdit; e < parts.size(); ++e) {
-                if (parts[e].empty()) continue;
-                texts[static_cast<unsigned char>(parts[e][0]) % kCellCount] = parts[e].substr(1);
-            }
-        }
-        checkResiduals(table, computeResiduals(table, texts, kDecimals));
-    }
-
-    // 検定力分析: power from the last chi-square that completed.
-    checkPower(lastChiSquare, table, df);
     return 0;
 }
