@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <fstream>
@@ -16,40 +17,38 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// As Qt writes JSON: UTF-8 as it is, the short escapes, \u00XX for other control characters.
 std::string jsonString(const std::string& text) {
     std::string out = "\"";
     for (unsigned char c : text) {
-        switch (c) {
-            case '"': out += "\\\""; break;
-            case '\\': out += "\\\\"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            case '\b': out += "\\b"; break;
-            case '\f': out += "\\f"; break;
-            default:
-                if (c < 0x20) {
-                    char buffer[8];
-                    std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-                    out += buffer;
-                } else {
-                    out += static_cast<char>(c);
-                }
+        const char* shortEscape = std::strchr("\"\\\n\r\t\b\f", c);
+        if (c != 0 && shortEscape) {
+            out += std::string("\\") + "\"\\nrtbf"[shortEscape - "\"\\\n\r\t\b\f"];
+        } else if (c < 0x20) {
+            char buffer[8];
+            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
+            out += buffer;
+        } else {
+            out += static_cast<char>(c);
         }
     }
     return out + "\"";
 }
 
+// {"key":value,...} in the order of the keys, as Qt sorts them.
+std::string object(const std::map<std::string, std::string>& members) {
+    std::string out;
+    for (const auto& [key, value] : members) out += (out.empty() ? "" : ",") + jsonString(key) + ":" + value;
+    return "{" + out + "}";
+}
+
+// \t, \n and \\ stand for a tab, a line feed and a backslash.
 std::string unescape(const std::string& text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
-        const char next = i + 1 < text.size() ? text[i + 1] : '\0';
-        if (text[i] == '\\' && (next == 't' || next == 'n' || next == '\\')) {
-            out += next == 't' ? '\t' : next == 'n' ? '\n' : '\\';
-            ++i;
-        } else {
-            out += text[i];
-        }
+        const size_t escape = text[i] == '\\' && i + 1 < text.size() ? std::string("tn\\").find(text[i + 1]) : std::string::npos;
+        out += escape == std::string::npos ? text[i] : "\t\n\\"[escape];
+        i += escape == std::string::npos ? 0 : 1;
     }
     return out;
 }
@@ -79,61 +78,47 @@ public:
 
 private:
     void act(const std::string& command, const std::string& rest) {
-        if (command == "type") {
-            const size_t blank = rest.find(' ');
-            workflow_.type(rest.substr(0, blank), blank == std::string::npos ? "" : unescape(rest.substr(blank + 1)));
-            return;
-        }
+        const size_t blank = rest.find(' ');
+        if (command == "type") workflow_.type(rest.substr(0, blank), blank == std::string::npos ? "" : unescape(rest.substr(blank + 1)));
         if (command == "click") workflow_.press(rest);
         if (command == "menu") workflow_.choose(rest);
-        if (command == "close") {
-            for (const WindowSpec& spec : windowSpecs()) {
-                if (spec.name == rest) workflow_.close(spec.id);
-            }
+        for (const WindowSpec& spec : windowSpecs()) {
+            if (command == "close" && spec.name == rest) workflow_.close(spec.id);
         }
         for (const Prompt& message : workflow_.view().messages) {
-            messages_.push_back("{\"caption\":" + jsonString(message.caption) + ",\"text\":" + jsonString(message.text) + "}");
+            messages_ += (messages_.empty() ? "" : ",") + object({{"caption", jsonString(message.caption)}, {"text", jsonString(message.text)}});
         }
         if (const auto& question = workflow_.view().question) {
             const bool yes = answers_.front();
             answers_.pop_front();
-            questions_.push_back(std::string("{\"answer\":\"") + (yes ? "yes" : "no") + "\",\"caption\":" +
-                                 jsonString(question->caption) + ",\"text\":" + jsonString(question->text) + "}");
+            questions_ += (questions_.empty() ? "" : ",") + object({{"answer", yes ? "\"yes\"" : "\"no\""},
+                                                                    {"caption", jsonString(question->caption)},
+                                                                    {"text", jsonString(question->text)}});
             workflow_.answer(yes);
         }
     }
 
-    static std::string list(const std::vector<std::string>& items) {
-        std::string out = "[";
-        for (const std::string& item : items) out += (out.size() > 1 ? "," : "") + item;
-        return out + "]";
-    }
-
     std::string dump() const {
         const ViewState& view = workflow_.view();
+        const auto boolean = [](bool value) { return std::string(value ? "true" : "false"); };
         std::map<std::string, std::string> windows;
         for (const WindowSpec& spec : windowSpecs()) {
             const WindowState& state = view.windows[static_cast<size_t>(spec.id)];
             std::map<std::string, std::string> controls;
             for (size_t i = 0; i < spec.controls.size(); ++i) {
-                const bool hasText = spec.controls[i].kind != ControlKind::Line;
-                controls[spec.controls[i].name] = std::string("{") + (hasText ? "\"text\":" + jsonString(state.controls[i].text) + "," : "") +
-                                                  "\"visible\":" + (state.controls[i].visible ? "true" : "false") + "}";
+                std::map<std::string, std::string> control{{"visible", boolean(state.controls[i].visible)}};
+                if (spec.controls[i].kind != ControlKind::Line) control["text"] = jsonString(state.controls[i].text);
+                controls[spec.controls[i].name] = object(control);
             }
-            std::string members;
-            for (const auto& [name, json] : controls) members += (members.empty() ? "" : ",") + jsonString(name) + ":" + json;
-            windows[spec.name] = "{\"controls\":{" + members + "},\"shown\":" + (state.shown ? "true" : "false") +
-                                 ",\"title\":" + jsonString(spec.title) + "}";
+            windows[spec.name] = object({{"controls", object(controls)}, {"shown", boolean(state.shown)}, {"title", jsonString(spec.title)}});
         }
-        std::string members;
-        for (const auto& [name, json] : windows) members += (members.empty() ? "" : ",") + jsonString(name) + ":" + json;
-        return std::string("{\"exited\":") + (view.exited ? "true" : "false") + ",\"messages\":" + list(messages_) +
-               ",\"questions\":" + list(questions_) + ",\"windows\":{" + members + "}}";
+        return object({{"exited", boolean(view.exited)}, {"messages", "[" + messages_ + "]"}, {"questions", "[" + questions_ + "]"},
+                       {"windows", object(windows)}});
     }
 
     Workflow workflow_;
     std::deque<bool> answers_;
-    std::vector<std::string> messages_, questions_;
+    std::string messages_, questions_;  // JSON objects joined by commas
 };
 
 TEST(RecordedScripts, TheCoreAloneGivesTheDumpsOfTheWindows) {

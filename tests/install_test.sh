@@ -4,9 +4,7 @@
 # usage: install_test.sh CMAKE BUILD_DIR WORK_DIR
 set -euo pipefail
 
-cmake=$1
-build=$2
-work=$3
+cmake=$1 build=$2 work=$3
 prefix=$work/prefix
 elsewhere=$work/elsewhere
 pid=
@@ -16,11 +14,7 @@ fail() {
     exit 1
 }
 stop_program() {
-    if [ -n "$pid" ]; then
-        kill "$pid" 2>/dev/null || true
-        wait "$pid" 2>/dev/null || true
-        pid=
-    fi
+    [ -z "$pid" ] || { kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; pid=; } || true
 }
 trap stop_program EXIT
 
@@ -43,9 +37,7 @@ $(diff <(echo "$expected") <(echo "$installed") || true)"
 
 # A relative link keeps the installed tree movable (DESTDIR, package staging).
 link=$(readlink "$prefix/bin/tomokari") || fail "bin/tomokari is not a symlink"
-case $link in
-    /*) fail "bin/tomokari points to an absolute path: $link" ;;
-esac
+[[ $link != /* ]] || fail "bin/tomokari points to an absolute path: $link"
 
 # The menu entry must name a command and an icon that the install provides.
 desktop=$prefix/share/applications/tomokari.desktop
@@ -54,11 +46,9 @@ entry() { sed -n "s/^$1=//p" "$desktop"; }
 exec_name=$(entry Exec)
 icon_name=$(entry Icon)
 [ -x "$prefix/bin/$exec_name" ] || fail "Exec=$exec_name is not an installed command"
-[ -s "$prefix/share/icons/hicolor/scalable/apps/$icon_name.svg" ] || fail "no scalable icon named $icon_name"
-[ -s "$prefix/share/icons/hicolor/48x48/apps/$icon_name.png" ] || fail "no 48x48 icon named $icon_name"
-grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/$icon_name.svg" || fail "the scalable icon is no SVG"
+grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/$icon_name.svg" || fail "no scalable SVG icon named $icon_name"
 [ "$(head -c 8 "$prefix/share/icons/hicolor/48x48/apps/$icon_name.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
-    fail "the 48x48 icon is no PNG"
+    fail "no 48x48 PNG icon named $icon_name"
 
 start_program() {  # start_program STDERR_FILE
     (cd "$elsewhere" && QT_QPA_PLATFORM=offscreen exec "$prefix/bin/$exec_name" >/dev/null 2>"$1") &

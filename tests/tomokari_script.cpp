@@ -72,18 +72,13 @@ QJsonObject dumpWindow(QWidget* window, bool exited) {
     return QJsonObject{{"shown", !exited && window->isVisible()}, {"title", window->windowTitle()}, {"controls", controls}};
 }
 
+// \t, \n and \\ stand for a tab, a line feed and a backslash.
 QString unescape(const QString& text) {
     QString result;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        if (text[i] == QLatin1Char('\\') && i + 1 < text.size()) {
-            const QChar next = text[i + 1];
-            if (next == QLatin1Char('t') || next == QLatin1Char('n') || next == QLatin1Char('\\')) {
-                result += next == QLatin1Char('t') ? QLatin1Char('\t') : next == QLatin1Char('n') ? QLatin1Char('\n') : next;
-                ++i;
-                continue;
-            }
-        }
-        result += text[i];
+        const qsizetype escape = text[i] == u'\\' && i + 1 < text.size() ? QStringLiteral("tn\\").indexOf(text[i + 1]) : -1;
+        result += escape < 0 ? text[i] : QStringLiteral("\t\n\\")[escape];
+        i += escape < 0 ? 0 : 1;
     }
     return result;
 }
@@ -184,14 +179,10 @@ private:
 QString readScript(int argc, char* argv[]) {
     QFile file;
     const bool fromStdin = argc < 2 || QByteArray(argv[1]) == "-";
-    if (fromStdin) {
-        if (!file.open(stdin, QIODevice::ReadOnly)) return {};
-    } else {
-        file.setFileName(QString::fromLocal8Bit(argv[1]));
-        if (!file.open(QIODevice::ReadOnly)) {
-            std::cerr << "tomokari-script: cannot read the script " << argv[1] << '\n';
-            std::exit(2);
-        }
+    if (!fromStdin) file.setFileName(QString::fromLocal8Bit(argv[1]));
+    if (fromStdin ? !file.open(stdin, QIODevice::ReadOnly) : !file.open(QIODevice::ReadOnly)) {
+        std::cerr << "tomokari-script: cannot read the script " << (fromStdin ? "-" : argv[1]) << '\n';
+        std::exit(2);
     }
     return QString::fromUtf8(file.readAll());
 }
