@@ -26,6 +26,7 @@ struct GridGeometry {
     std::array<Rect, kMaxColumns> columnBoxes;     // Jkei
     Rect grandBox;                                 // Text10
     std::string totalText, grandText;              // initial contents
+    std::string spokenPrefix;                      // before "行1 列2" in the boxes' spoken names
 };
 
 const GridGeometry kMainGrid{
@@ -38,7 +39,7 @@ const GridGeometry kMainGrid{
     {{{3960, 3744, 615, 495}, {3960, 4200, 615, 495}, {3960, 4680, 615, 495}, {3960, 5160, 615, 495}}},
     {{{720, 5880, 615, 495}, {1320, 5880, 615, 495}, {1920, 5880, 615, 495}, {2520, 5880, 615, 481},
       {3120, 5880, 615, 481}}},
-    {3960, 5880, 585, 465}, "0", "総計"};
+    {3960, 5880, 585, 465}, "0", "総計", ""};
 
 const GridGeometry kExpectedValuesGrid{
     ControlKind::DisplayBox, Alignment::Left, 0, {960, 360, 855, 495}, 840, 480,
@@ -50,7 +51,7 @@ const GridGeometry kExpectedValuesGrid{
     {{{5400, 351, 855, 495}, {5400, 840, 855, 495}, {5400, 1320, 855, 495}, {5400, 1800, 855, 495}}},
     {{{960, 2520, 855, 495}, {1800, 2520, 855, 495}, {2640, 2520, 855, 495}, {3480, 2520, 855, 495},
       {4320, 2520, 855, 495}}},
-    {5400, 2520, 832, 481}, "0", "0"};
+    {5400, 2520, 832, 481}, "0", "0", "期待値 "};
 
 // The residuals window shows no totals: its margin boxes only keep the group names whole.
 const GridGeometry kResidualsGrid{
@@ -59,19 +60,23 @@ const GridGeometry kResidualsGrid{
     "残差\n標準化残差\n調整済み残差", Alignment::RightTop, 0,
     {{{1320, 120, 600, 250}, {2280, 120, 600, 250}, {3240, 120, 600, 250}, {4200, 120, 600, 250},
       {5160, 120, 600, 250}}},
-    0, ControlKind::MarginBox, false, {}, {}, {}, "", ""};
+    0, ControlKind::MarginBox, false, {}, {}, {}, "", "", "残差 "};
 
 void addGrid(std::vector<ControlSpec>& controls, const GridGeometry& g, std::string (*cellText)(int, int)) {
     auto add = [&](std::string name, ControlKind kind, std::string text, Rect rect, double pointSize, Alignment alignment,
-                   bool visible) {
-        controls.push_back({std::move(name), kind, std::move(text), rect, pointSize, alignment, "", visible});
+                   bool visible, std::string spoken = "") {
+        controls.push_back({std::move(name), kind, std::move(text), rect, pointSize, alignment, "", visible, std::move(spoken)});
+    };
+    const auto gridName = [&](int row, int column) {
+        const std::string rowPart = row ? "行" + std::to_string(row) : "", columnPart = column ? "列" + std::to_string(column) : "";
+        return g.spokenPrefix + rowPart + (row && column ? " " : "") + columnPart + (row && column ? "" : " 合計");
     };
     for (int i = 1; i <= kMaxRows; ++i) {
         for (int j = 1; j <= kMaxColumns; ++j) {
             const Rect cell{g.firstCell.left + g.columnStep * (j - 1), g.firstCell.top + g.rowStep * (i - 1),
                             g.firstCell.width, g.firstCell.height};
             add(indexedName("mat1", cellIndex(i, j)), g.cellKind, cellText(i, j), cell, g.cellPointSize,
-                g.cellAlignment, true);
+                g.cellAlignment, true, gridName(i, j));
         }
     }
     for (int i = 0; i < kMaxRows; ++i) {
@@ -85,18 +90,19 @@ void addGrid(std::vector<ControlSpec>& controls, const GridGeometry& g, std::str
     }
     for (int i = 0; i < kMaxRows; ++i) {
         add(indexedName("Ikei", i), g.totalKind, g.totalText, g.rowBoxes[i], g.cellPointSize, Alignment::Center,
-            g.totalsVisible);
+            g.totalsVisible, gridName(i + 1, 0));
     }
     for (int j = 0; j < kMaxColumns; ++j) {
         add(indexedName("Jkei", j), g.totalKind, g.totalText, g.columnBoxes[j], g.cellPointSize, Alignment::Center,
-            g.totalsVisible);
+            g.totalsVisible, gridName(0, j + 1));
     }
-    add("Text10", g.totalKind, g.grandText, g.grandBox, g.cellPointSize, Alignment::Center, g.totalsVisible);
+    add("Text10", g.totalKind, g.grandText, g.grandBox, g.cellPointSize, Alignment::Center, g.totalsVisible,
+        g.spokenPrefix + "総計");
 }
 
 ControlSpec control(std::string name, ControlKind kind, std::string text, Rect rect, double pointSize = 0,
-                    std::string parent = "") {
-    return {std::move(name), kind, std::move(text), rect, pointSize, Alignment::Left, std::move(parent), true};
+                    std::string parent = "", std::string spoken = "") {
+    return {std::move(name), kind, std::move(text), rect, pointSize, Alignment::Left, std::move(parent), true, std::move(spoken)};
 }
 
 WindowSpec mainWindow() {
@@ -106,15 +112,16 @@ WindowSpec mainWindow() {
     c.push_back(control("Label10", K::Label, "1～4行", {1995, 120, 735, 255}, 9));
     c.push_back(control("Label11", K::Label, "2～5列", {2880, 120, 585, 375}, 9));
     c.push_back(control("Label12", K::Label, "クロス表", {1200, 480, 735, 375}, 10));
-    for (auto [name, text, left] : {std::tuple{"Text12", "4", 2106}, std::tuple{"Text13", "5", 2925}}) {
-        ControlSpec entry = control(name, K::InputBox, text, {left, 351, 481, 450}, 14);
+    for (auto [name, text, left, spoken] :
+         {std::tuple{"Text12", "4", 2106, "行数"}, std::tuple{"Text13", "5", 2925, "列数"}}) {
+        ControlSpec entry = control(name, K::InputBox, text, {left, 351, 481, 450}, 14, "", spoken);
         entry.alignment = Alignment::Center;
         c.push_back(entry);
     }
     c.push_back(control("Command1", K::Button, "ＯＫ(1)", {3978, 351, 735, 495}, 9));
     c.push_back(control("Command2", K::Button, "クリア", {4914, 351, 735, 495}, 9));
     c.push_back(control("Frame1", K::Frame, "解　説", {120, 840, 5629, 2415}, 8.25));
-    c.push_back(control("Text11", K::TextArea, degreesOfFreedomNote(), {117, 234, 5395, 2002}, 9, "Frame1"));
+    c.push_back(control("Text11", K::TextArea, degreesOfFreedomNote(), {117, 234, 5395, 2002}, 9, "Frame1", "解説"));
     c.push_back(control("Command6", K::Button, "終　了", {4200, 3360, 1215, 255}, 9));
     addGrid(c, kMainGrid, [](int i, int j) { return std::to_string(10 * i + j); });
     c.push_back(control("Line1", K::Line, "", {3840, 3630, 0, 2730}));
@@ -151,7 +158,8 @@ WindowSpec mainWindow() {
 WindowSpec expectedValuesWindow() {
     WindowSpec w{WindowId::ExpectedValues, "Form3", kExpectedWindowTitle, {6000, 5205, 6330, 4065}, 0, {}};
     addGrid(w.controls, kExpectedValuesGrid, [](int, int) { return std::string("0"); });
-    w.controls.push_back(control("Text11", ControlKind::TextArea, kExpectedWindowPrompt, {960, 3240, 5044, 715}));
+    w.controls.push_back(
+        control("Text11", ControlKind::TextArea, kExpectedWindowPrompt, {960, 3240, 5044, 715}, 0, "", "検定結果"));
     w.controls.push_back(control("Line1", ControlKind::Line, "", {5280, 360, 0, 2640}));
     w.controls.push_back(control("Line2", ControlKind::Line, "", {720, 2400, 5520, 0}));
     return w;
@@ -177,6 +185,13 @@ const std::array<WindowSpec, kWindowCount>& windowSpecs() {
 }
 
 const WindowSpec& windowSpec(WindowId id) { return windowSpecs()[static_cast<size_t>(id)]; }
+
+std::string spokenName(const ControlSpec& spec, const std::string& text) {
+    if (!spec.spoken.empty()) return spec.spoken;
+    std::string phrase = text;
+    std::erase(phrase, '\n');
+    return phrase;
+}
 
 std::vector<std::string> mainKeyboardOrder() {
     std::vector<std::string> order = {"Text12", "Text13", "Command1"};

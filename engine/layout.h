@@ -43,6 +43,7 @@ struct ControlSpec {
     Alignment alignment;
     std::string parent;  // "" for the window itself, else a Frame's or a Menu's name
     bool visible;        // at start-up
+    std::string spoken;  // what a screen reader says for it; empty: its text as one phrase
 };
 
 struct WindowSpec {
@@ -59,6 +60,11 @@ const WindowSpec& windowSpec(WindowId id);
 
 // "mat1(7)": the name of member k of a control group.
 std::string indexedName(std::string_view group, int index);
+
+// What a screen reader announces for the control: its own name where the layout gives one
+// ("行1 列2", "期待値 行2 合計"), else its text with the line breaks taken out, so that a
+// two-line caption is one phrase.
+std::string spokenName(const ControlSpec& spec, const std::string& text);
 
 // The main window's keyboard order: size, OK, the cells row by row, then the step buttons.
 std::vector<std::string> mainKeyboardOrder();

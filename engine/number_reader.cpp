@@ -118,4 +118,6 @@ template std::optional<float> readNumber<float>(std::string_view, const NumberSy
 
 double cellTextValue(std::string_view text) { return readNumber<double>(text, kCellSyntax).value_or(0.0); }
 
+double sizeTextValue(std::string_view text) { return readNumber<double>(text, kSizeSyntax).value_or(0.0); }
+
 }  // namespace tomokari

@@ -24,6 +24,9 @@ struct NumberSyntax {
 // A cell or a size box: blanks, tabs and line feeds are dropped wherever they stand, and the
 // number at the start is read; what follows it is ignored.
 inline constexpr NumberSyntax kCellSyntax{true, " \t\n", "", false};
+// A size box: the number at the start of the text, after leading blanks; what follows it is
+// ignored ("2 3" reads as 2).
+inline constexpr NumberSyntax kSizeSyntax{true, "", " \t", false};
 // The residual step's check of an entry: the whole entry is one number, blanks around it.
 inline constexpr NumberSyntax kEntrySyntax{true, "", " \t", true};
 // A token of a table file, already cut at its separators: ASCII only, the whole token.
@@ -39,5 +42,8 @@ extern template std::optional<float> readNumber<float>(std::string_view, const N
 
 // What a cell text stands for: its number, or 0 when it holds none. Never fails.
 double cellTextValue(std::string_view text);
+
+// What a size box stands for: its number, or 0 when it holds none.
+double sizeTextValue(std::string_view text);
 
 }  // namespace tomokari

@@ -206,6 +206,13 @@ constexpr const char* kStepLabels[kOmegaStepCount] = {
 
 std::string numberedHeading(const char* word, int number) { return word + signedNumberText(number); }
 
+std::string pasteLeftOutMessage(int rows, int columns) {
+    const std::string rowPart = rows > 0 ? std::to_string(rows) + " 行" : "";
+    const std::string columnPart = columns > 0 ? std::to_string(columns) + " 列" : "";
+    return "貼り付けた表のうち " + rowPart + (rows > 0 && columns > 0 ? "と " : "") + columnPart +
+           "がマス目に入りきらないので、入力していません。先に行数と列数を変えてから貼り付けてください。";
+}
+
 std::string degreesOfFreedomNote() {
     return joinLines({
         "●χ2検定　　 自由度 df　1行m列のとき　df=(m-1)",

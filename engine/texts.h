@@ -31,6 +31,9 @@ inline constexpr const char* kPowerNotComputableMessage =
 inline constexpr const char* kResidualCaptionUnnumbered = "残差\n分析";
 inline constexpr const char* kPowerCaptionUnnumbered = "検定力\n分析";
 
+// A pasted block reached beyond the shape shown: how many rows and columns were left out.
+std::string pasteLeftOutMessage(int rows, int columns);
+
 // "行 1", "列 5": a heading word and its number as the signed number text writes it.
 std::string numberedHeading(const char* word, int number);
 

@@ -1,6 +1,7 @@
 #include "engine/workflow.h"
 
 #include <algorithm>
+#include <sstream>
 #include <cmath>
 #include <utility>
 
@@ -35,6 +36,22 @@ constexpr ScreenItem kScreenItems[] = {
 };
 
 constexpr const char* kReturnItems[] = {"setsumei_modoru", "setsumei_modoru2", "modoruken"};
+
+// "1,234" as a spreadsheet copies a formatted number: the digit-group commas go, 1234 stays.
+// Anything else (a decimal comma, text) stays as it is.
+std::string withoutDigitGroups(const std::string& field) {
+    // [sign] d{1,3} (,ddd)+ [.digits]: the commas stand every fourth place from the point.
+    const size_t start = field.find_first_not_of("+-") == 1 ? 1 : 0;
+    const std::string whole = field.substr(start, field.find('.') - start);
+    bool grouped = whole.size() > 4 && whole.size() % 4 != 0;
+    for (size_t k = 0; grouped && k < whole.size(); ++k) {
+        grouped = (whole.size() - k) % 4 == 0 ? whole[k] == ',' : whole[k] >= '0' && whole[k] <= '9';
+    }
+    if (!grouped) return field;
+    std::string plain = field;
+    std::erase(plain, ',');
+    return plain;
+}
 
 // A size entry counts when it reads as a whole number; 2.5 is no size.
 bool isWhole(double value) { return std::isfinite(value) && value == std::floor(value); }
@@ -73,6 +90,23 @@ bool Workflow::type(std::string_view box, std::string newText) {
     if (found == names.end() || windowSpec(kMain).controls[found->second].kind != ControlKind::InputBox) return false;
     begin();
     if (!view_.exited && !view_.question) view_.windows[static_cast<size_t>(kMain)].controls[found->second].text = std::move(newText);
+    return true;
+}
+
+bool Workflow::paste(std::string_view box, std::string pasted) {
+    const auto& names = index_[static_cast<size_t>(kMain)];
+    const auto found = names.find(box);
+    if (found == names.end() || windowSpec(kMain).controls[found->second].kind != ControlKind::InputBox) return false;
+    begin();
+    if (view_.exited || view_.question) return true;
+    const bool block = pasted.find_first_of("\t\r\n") != std::string::npos;
+    for (int k = 0; k < kCellCount; ++k) {
+        if (block && box == indexedName("mat1", k)) {
+            pasteBlock(k, pasted);
+            return true;
+        }
+    }
+    view_.windows[static_cast<size_t>(kMain)].controls[found->second].text = std::move(pasted);
     return true;
 }
 
@@ -180,6 +214,88 @@ void Workflow::showShape(WindowId window, int rows, int columns, bool withTotals
     }
 }
 
+void Workflow::restoreStartTexts(WindowId window, std::initializer_list<std::string_view> groups) {
+    const std::vector<ControlSpec>& specs = windowSpec(window).controls;
+    for (size_t i = 0; i < specs.size(); ++i) {
+        const std::string_view group = std::string_view(specs[i].name).substr(0, specs[i].name.find('('));
+        if (std::ranges::find(groups, group) != groups.end()) view_.windows[static_cast<size_t>(window)].controls[i].text = specs[i].text;
+    }
+}
+
+void Workflow::pasteBlock(int firstCell, const std::string& pasted) {
+    int rows = 0, columns = 0;  // the shape shown
+    while (rows < kMaxRows && control(kMain, indexedName("Gyolab", rows)).visible) ++rows;
+    while (columns < kMaxColumns && control(kMain, indexedName("Retlab", columns)).visible) ++columns;
+    std::string block = pasted;
+    for (size_t at; (at = block.find("\r\n")) != std::string::npos;) block.erase(at, 1);
+    std::ranges::replace(block, '\r', '\n');
+    if (block.ends_with('\n')) block.pop_back();  // spreadsheets end the last row with a line break too
+    std::istringstream lines(block);
+    int row = firstCell / kMaxColumns, rowsLeftOut = 0, columnsLeftOut = 0;
+    for (std::string line; std::getline(lines, line); ++row) {
+        std::istringstream fields(line + "\t");
+        int column = firstCell % kMaxColumns;
+        for (std::string field; std::getline(fields, field, '\t'); ++column) {
+            if (row < rows && column < columns) text(kMain, indexedName("mat1", row * kMaxColumns + column)) = withoutDigitGroups(field);
+            columnsLeftOut = std::max(columnsLeftOut, column + 1 - columns);
+        }
+        rowsLeftOut = std::max(rowsLeftOut, row + 1 - rows);
+    }
+    if (rowsLeftOut > 0 || columnsLeftOut > 0) message(pasteLeftOutMessage(rowsLeftOut, columnsLeftOut));
+}
+
+std::string Workflow::copyTable(WindowId window) const {
+    const auto shown = [&](const std::string& name) -> const ControlState* {
+        const ControlState& state = control(window, name);
+        return state.visible ? &state : nullptr;
+    };
+    // A grid row as spreadsheet rows: the heading and each box, line by line.
+    std::string table;
+    const auto addRows = [&](const std::vector<const ControlState*>& boxes) {
+        std::vector<std::vector<std::string>> columns;
+        size_t height = 0;
+        for (const ControlState* box : boxes) {
+            std::vector<std::string>& lines = columns.emplace_back();
+            std::istringstream in(box ? box->text : "");
+            for (std::string line; std::getline(in, line);) lines.push_back(line);
+            // The residuals window keeps the first line of its boxes empty, beside its headings.
+            if (box != boxes.front() && !lines.empty() && lines.front().empty()) lines.erase(lines.begin());
+            height = std::max(height, lines.size());
+        }
+        for (size_t n = 0; n < std::max<size_t>(height, 1); ++n) {
+            for (size_t c = 0; c < columns.size(); ++c) {
+                std::string cell = n < columns[c].size() ? columns[c][n] : "";
+                cell.erase(0, cell.find_first_not_of(' '));
+                table += (c ? "\t" : "") + cell;
+            }
+            table += "\n";
+        }
+    };
+    std::vector<const ControlState*> boxes{nullptr};
+    for (int j = 0; j < kMaxColumns; ++j) {
+        if (const ControlState* heading = shown(indexedName("Retlab", j))) boxes.push_back(heading);
+    }
+    addRows(boxes);
+    for (int i = 0; i < kMaxRows; ++i) {
+        if (!shown(indexedName("Gyolab", i))) continue;
+        boxes = {shown(indexedName("Gyolab", i))};
+        for (int j = 0; j < kMaxColumns; ++j) {
+            if (const ControlState* cell = shown(indexedName("mat1", cellIndex(i + 1, j + 1)))) boxes.push_back(cell);
+        }
+        if (const ControlState* total = shown(indexedName("Ikei", i))) boxes.push_back(total);
+        addRows(boxes);
+    }
+    boxes = {nullptr};
+    for (int j = 0; j < kMaxColumns; ++j) {
+        if (const ControlState* total = shown(indexedName("Jkei", j))) boxes.push_back(total);
+    }
+    if (boxes.size() > 1) {
+        boxes.push_back(shown("Text10"));
+        addRows(boxes);
+    }
+    return table;
+}
+
 std::array<std::string, kCellCount> Workflow::cellEntries() const {
     std::array<std::string, kCellCount> entries;
     for (int k = 0; k < kCellCount; ++k) entries[k] = control(kMain, indexedName("mat1", k)).text;
@@ -189,8 +305,8 @@ std::array<std::string, kCellCount> Workflow::cellEntries() const {
 void Workflow::confirmSize() {
     sizeConfirmed_ = true;
     totalsDone_ = false;
-    const double rows = cellTextValue(text(kMain, "Text12"));
-    const double columns = cellTextValue(text(kMain, "Text13"));
+    const double rows = sizeTextValue(text(kMain, "Text12"));
+    const double columns = sizeTextValue(text(kMain, "Text13"));
     view_.windows[static_cast<size_t>(kResiduals)].shown = false;
     at(kMain, "Command3").visible = false;
 
@@ -227,6 +343,9 @@ void Workflow::totals() {
             apply(kMain, mainWindowTotals(table_));
             apply(kExpected, expectedWindowTotals(table_, kDecimals));
         } else {
+            // No figure of an earlier table may stand beside the stop message.
+            restoreStartTexts(kMain, {"Text10"});
+            restoreStartTexts(kExpected, {"mat1", "Ikei", "Jkei", "Text10"});
             text(kExpected, "Text11") = kNotComputableMessage;
         }
     }

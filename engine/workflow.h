@@ -4,6 +4,7 @@
 // the name of the control it went to and then shows view(); it decides nothing itself.
 
 #include <array>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -54,6 +55,10 @@ public:
     // anything.
     // What the user types into an input box of the main window (a size box or a cell).
     bool type(std::string_view box, std::string text);
+    // A paste of `text` over the whole contents of an input box of the main window. Text with
+    // a tab or a line break, as spreadsheets copy a block of cells, fills the cells from that
+    // cell rightward and downward inside the shape shown.
+    bool paste(std::string_view box, std::string text);
     // A press of a button of the main window; a hidden button does nothing.
     bool press(std::string_view button);
     // A menu item or command of the main window.
@@ -63,6 +68,10 @@ public:
     void close(WindowId window);
     // The user's answer to view().question.
     void answer(bool yes);
+
+    // The table that the window shows, for the clipboard: tab-separated, rows by lines, the
+    // headings and totals included; a box of several lines takes as many rows.
+    std::string copyTable(WindowId window) const;
 
 private:
     enum class Pending { None, ClearData, Exit };
@@ -75,7 +84,10 @@ private:
     void message(std::string text);
     void apply(WindowId window, const GridTexts& texts);
     void showShape(WindowId window, int rows, int columns, bool withTotals);
+    // Puts the start-up texts back into every box of the groups ("mat1", "Ikei", "Text10" ...).
+    void restoreStartTexts(WindowId window, std::initializer_list<std::string_view> groups);
     std::array<std::string, kCellCount> cellEntries() const;
+    void pasteBlock(int firstCell, const std::string& pasted);
 
     void confirmSize();
     void clearSize();

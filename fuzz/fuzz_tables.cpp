@@ -43,8 +43,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             char* end = nullptr;
             const float value = std::strtof(token.c_str(), &end);
             // strtof also takes hexadecimal, "inf", "nan" and leading white space; a table does not.
-            if (token.find_first_not_of("0123456789+-.eE") != std::string::npos || *end || std::isinf(value)) {
+            if (token.find_first_not_of("0123456789+-.eE") != std::string::npos || *end) {
                 failure = TableFailure::NotANumber;
+            } else if (std::isinf(value)) {
+                failure = TableFailure::OutOfRange;
             } else if (result.tables) {
                 const int df = found / perRow + 1, column = found % perRow + 1;
                 const float loaded = f ? result.tables->power.at(df, column) : result.tables->critical.at(df, column);

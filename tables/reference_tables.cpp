@@ -83,12 +83,6 @@ struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-std::optional<float> parseNumber(std::string_view token) {
-    const std::optional<float> value = readNumber<float>(token, kTableSyntax);
-    if (!value || !std::isfinite(*value)) return std::nullopt;
-    return value;
-}
-
 // Cuts at a character boundary so the message stays valid UTF-8 after truncation.
 std::string shortenedToken(const std::string& token) {
     if (token.size() <= kMaxDetailBytes) return token;
@@ -134,8 +128,9 @@ std::optional<TableLoadError> readNumbers(const std::filesystem::path& directory
     while (found < count && reader.next(token)) {
         // A read error can cut a token short; do not blame its content.
         if (reader.failed()) return fail(TableFailure::Unreadable);
-        const std::optional<float> value = parseNumber(token);
+        const std::optional<float> value = readNumber<float>(token, kTableSyntax);
         if (!value) return fail(TableFailure::NotANumber, shortenedToken(token));
+        if (!std::isfinite(*value)) return fail(TableFailure::OutOfRange, shortenedToken(token));
         out[found++] = *value;
     }
     if (reader.failed()) return fail(TableFailure::Unreadable);
@@ -237,6 +232,9 @@ std::string TableLoadError::message() const {
         }
         case TableFailure::NotANumber:
             sentence = file + " に数値でない値「" + displayable(detail) + "」があります。";
+            break;
+        case TableFailure::OutOfRange:
+            sentence = file + " に扱える範囲（約 3.4E+38）を超える数値「" + displayable(detail) + "」があります。";
             break;
     }
     return sentence + "(" + displayable(path.string()) + ")";

@@ -37,13 +37,13 @@ struct ReferenceTables {
 constexpr const char* kCriticalValueFileName = "chi2prob.dat";
 constexpr const char* kPowerSampleFileName = "power06.dat";
 
-enum class TableFailure { Missing, Unreadable, TooFewNumbers, NotANumber };
+enum class TableFailure { Missing, Unreadable, TooFewNumbers, NotANumber, OutOfRange };
 
 struct TableLoadError {
     std::string fileName;  // chi2prob.dat or power06.dat
     std::filesystem::path path;
     TableFailure failure = TableFailure::Missing;
-    std::string detail;  // the offending token for NotANumber; the count found for TooFewNumbers
+    std::string detail;  // the offending token for NotANumber and OutOfRange; the count found for TooFewNumbers
 
     // One Japanese sentence naming the file and the reason, for the start-up message.
     std::string message() const;
@@ -57,7 +57,7 @@ struct TableLoadResult {
 // Reads chi2prob.dat (36 numbers) and then power06.dat (108 numbers) from `directory`.
 // Numbers are separated by commas, blanks, tabs or line breaks in any mix; numbers after
 // the last one needed are never read. A missing or unreadable file, too few numbers, or a
-// token that is not a finite decimal number refuses the whole load.
+// token that is not a decimal number, or one beyond single precision, refuses the whole load.
 TableLoadResult loadReferenceTables(const std::filesystem::path& directory);
 
 }  // namespace tomokari

@@ -42,12 +42,12 @@ std::string object(const std::map<std::string, std::string>& members) {
     return "{" + out + "}";
 }
 
-// \t, \n and \\ stand for a tab, a line feed and a backslash.
+// \t, \n, \r and \\ stand for a tab, a line feed, a carriage return and a backslash.
 std::string unescape(const std::string& text) {
     std::string out;
     for (size_t i = 0; i < text.size(); ++i) {
-        const size_t escape = text[i] == '\\' && i + 1 < text.size() ? std::string("tn\\").find(text[i + 1]) : std::string::npos;
-        out += escape == std::string::npos ? text[i] : "\t\n\\"[escape];
+        const size_t escape = text[i] == '\\' && i + 1 < text.size() ? std::string("tnr\\").find(text[i + 1]) : std::string::npos;
+        out += escape == std::string::npos ? text[i] : "\t\n\r\\"[escape];
         i += escape == std::string::npos ? 0 : 1;
     }
     return out;
@@ -79,11 +79,14 @@ public:
 private:
     void act(const std::string& command, const std::string& rest) {
         const size_t blank = rest.find(' ');
-        if (command == "type") workflow_.type(rest.substr(0, blank), blank == std::string::npos ? "" : unescape(rest.substr(blank + 1)));
+        const std::string text = blank == std::string::npos ? "" : unescape(rest.substr(blank + 1));
+        if (command == "type") workflow_.type(rest.substr(0, blank), text);
+        if (command == "paste") workflow_.paste(rest.substr(0, blank), clipboard_ = text);
         if (command == "click") workflow_.press(rest);
         if (command == "menu") workflow_.choose(rest);
         for (const WindowSpec& spec : windowSpecs()) {
             if (command == "close" && spec.name == rest) workflow_.close(spec.id);
+            if (command == "copy" && spec.name == rest) clipboard_ = workflow_.copyTable(spec.id);
         }
         for (const Prompt& message : workflow_.view().messages) {
             messages_ += (messages_.empty() ? "" : ",") + object({{"caption", jsonString(message.caption)}, {"text", jsonString(message.text)}});
@@ -112,13 +115,14 @@ private:
             }
             windows[spec.name] = object({{"controls", object(controls)}, {"shown", boolean(state.shown)}, {"title", jsonString(spec.title)}});
         }
-        return object({{"exited", boolean(view.exited)}, {"messages", "[" + messages_ + "]"}, {"questions", "[" + questions_ + "]"},
+        return object({{"clipboard", jsonString(clipboard_)}, {"exited", boolean(view.exited)}, {"messages", "[" + messages_ + "]"}, {"questions", "[" + questions_ + "]"},
                        {"windows", object(windows)}});
     }
 
     Workflow workflow_;
     std::deque<bool> answers_;
     std::string messages_, questions_;  // JSON objects joined by commas
+    std::string clipboard_;
 };
 
 TEST(RecordedScripts, TheCoreAloneGivesTheDumpsOfTheWindows) {

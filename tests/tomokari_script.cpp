@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -72,12 +73,12 @@ QJsonObject dumpWindow(QWidget* window, bool exited) {
     return QJsonObject{{"shown", !exited && window->isVisible()}, {"title", window->windowTitle()}, {"controls", controls}};
 }
 
-// \t, \n and \\ stand for a tab, a line feed and a backslash.
+// \t, \n, \r and \\ stand for a tab, a line feed, a carriage return and a backslash.
 QString unescape(const QString& text) {
     QString result;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype escape = text[i] == u'\\' && i + 1 < text.size() ? QStringLiteral("tn\\").indexOf(text[i + 1]) : -1;
-        result += escape < 0 ? text[i] : QStringLiteral("\t\n\\")[escape];
+        const qsizetype escape = text[i] == u'\\' && i + 1 < text.size() ? QStringLiteral("tnr\\").indexOf(text[i + 1]) : -1;
+        result += escape < 0 ? text[i] : QStringLiteral("\t\n\r\\")[escape];
         i += escape < 0 ? 0 : 1;
     }
     return result;
@@ -92,8 +93,10 @@ public:
         const qsizetype blank = line.indexOf(QLatin1Char(' '));
         const QString command = blank < 0 ? line : line.left(blank);
         const QString rest = blank < 0 ? QString() : line.mid(blank + 1);
-        if (command == QLatin1String("type")) {
-            type(rest);
+        if (command == QLatin1String("type") || command == QLatin1String("paste")) {
+            type(rest, command == QLatin1String("paste"));
+        } else if (command == QLatin1String("copy")) {
+            copy(rest);
         } else if (command == QLatin1String("click")) {
             click(rest);
         } else if (command == QLatin1String("menu")) {
@@ -114,7 +117,7 @@ public:
     }
 
 private:
-    void type(const QString& rest) {
+    void type(const QString& rest, bool paste) {
         const qsizetype blank = rest.indexOf(QLatin1Char(' '));
         const QString name = blank < 0 ? rest : rest.left(blank);
         const QString text = blank < 0 ? QString() : unescape(rest.mid(blank + 1));
@@ -127,7 +130,17 @@ private:
         if (dialogs_.exited) return;
         box->setFocus();
         box->selectAll();
-        box->insert(text);
+        if (!paste) return box->insert(text);
+        QGuiApplication::clipboard()->setText(text);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    }
+
+    void copy(const QString& name) {
+        QWidget* window = windowNamed(name);
+        if (dialogs_.exited) return;
+        QWidget* focus = window->focusWidget() ? window->focusWidget() : window;
+        if (auto* line = qobject_cast<QLineEdit*>(focus)) line->deselect();
+        QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier);
     }
 
     void click(const QString& name) {
@@ -145,14 +158,16 @@ private:
         action->trigger();
     }
 
-    void close(const QString& name) {
-        QWidget* window = nullptr;
+    QWidget* windowNamed(const QString& name) {
         for (const WindowSpec& spec : windowSpecs()) {
-            if (name.toStdString() == spec.name) window = &program_.window(spec.id);
+            if (name.toStdString() == spec.name) return &program_.window(spec.id);
         }
-        if (!window) throw ScriptError{"unknown window: " + name};
-        if (dialogs_.exited) return;
-        window->close();
+        throw ScriptError{"unknown window: " + name};
+    }
+
+    void close(const QString& name) {
+        QWidget* window = windowNamed(name);
+        if (!dialogs_.exited) window->close();
     }
 
     void dump() {
@@ -164,7 +179,8 @@ private:
         const QJsonObject state{{"exited", exited},
                                 {"windows", windows},
                                 {"questions", dialogs_.questions},
-                                {"messages", dialogs_.messages}};
+                                {"messages", dialogs_.messages},
+                                {"clipboard", QGuiApplication::clipboard()->text()}};
         const QByteArray json = QJsonDocument(state).toJson(QJsonDocument::Compact);
         std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
         std::fputc('\n', stdout);

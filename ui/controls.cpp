@@ -1,6 +1,10 @@
 #include "ui/controls.h"
 
 #include <QAbstractButton>
+#include <QClipboard>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QAction>
 #include <QGroupBox>
 #include <QLabel>
@@ -42,7 +46,8 @@ Qt::Alignment qtAlignment(Alignment alignment, Qt::Alignment vertical) {
 }
 
 QLineEdit* lineBox(const ControlSpec& spec, QWidget* parent) {
-    auto* box = new QLineEdit(QString::fromStdString(spec.text), parent);
+    QLineEdit* box = spec.kind == ControlKind::InputBox ? new InputBox(QString::fromStdString(spec.text), parent)
+                                                        : new QLineEdit(QString::fromStdString(spec.text), parent);
     box->setAlignment(qtAlignment(spec.alignment, Qt::AlignVCenter));
     if (spec.kind == ControlKind::TotalBox) {
         box->setReadOnly(true);  // totals are results, never input
@@ -74,8 +79,10 @@ QWidget* makeWidget(const ControlSpec& spec, QWidget* parent) {
     const QString text = QString::fromStdString(spec.text);
     switch (spec.kind) {
         case ControlKind::Label: {
+            // At the top of its area, where the layout expects the text: centred, a caption
+            // taller than its area would slip under the control below.
             auto* label = new QLabel(text, parent);
-            if (spec.alignment == Alignment::RightTop) label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+            label->setAlignment(qtAlignment(spec.alignment, Qt::AlignTop));
             return label;
         }
         case ControlKind::InputBox:
@@ -103,6 +110,14 @@ QWidget* makeWidget(const ControlSpec& spec, QWidget* parent) {
         case ControlKind::MenuCommand: break;
     }
     return nullptr;
+}
+
+// A label grows downward until its caption, in whatever font was found, fits whole, and ends
+// at the bottom of its window.
+void fitCaption(QLabel* label) {
+    const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 10000), int(label->alignment()), label->text());
+    const int height = std::min(std::max(label->height(), needed.height()), label->parentWidget()->height() - label->y());
+    label->resize(label->width(), height);
 }
 
 void setControlText(QObject* control, const std::string& text) {
@@ -159,6 +174,7 @@ void ControlSet::build(const WindowSpec& spec, QWidget* client, QMenuBar* menuBa
             QWidget* widget = makeWidget(c, parent);
             if (c.kind != ControlKind::Line) place(widget, c.rect);
             setPointSize(widget, c.pointSize);
+            if (c.kind == ControlKind::Label) fitCaption(static_cast<QLabel*>(widget));
             if (!c.visible) widget->hide();
             control = widget;
         }
@@ -175,10 +191,30 @@ QObject* ControlSet::find(const std::string& name) const {
     return found == byName_.end() ? nullptr : found->second;
 }
 
-void ControlSet::apply(const WindowState& state) const {
+void InputBox::keyPressEvent(QKeyEvent* event) {
+    if (event->matches(QKeySequence::Paste) && onPaste) return onPaste(QGuiApplication::clipboard()->text());
+    QLineEdit::keyPressEvent(event);
+}
+
+void InputBox::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu* menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    for (QAction* action : menu->actions()) {
+        if (action->objectName() != QLatin1String("edit-paste") || !onPaste) continue;
+        action->disconnect();
+        connect(action, &QAction::triggered, this, [this] { onPaste(QGuiApplication::clipboard()->text()); });
+    }
+    menu->popup(event->globalPos());
+}
+
+void ControlSet::apply(const WindowState& state, const WindowSpec& spec) const {
     for (size_t i = 0; i < controls_.size(); ++i) {
         QObject* control = controls_[i];
         setControlText(control, state.controls[i].text);
+        if (auto* widget = qobject_cast<QWidget*>(control)) {
+            const QString name = QString::fromStdString(spokenName(spec.controls[i], state.controls[i].text));
+            if (widget->accessibleName() != name) widget->setAccessibleName(name);
+        }
         if (auto* widget = qobject_cast<QWidget*>(control); widget && !qobject_cast<QMenu*>(widget)) {
             if (widget->isHidden() == state.controls[i].visible) widget->setVisible(state.controls[i].visible);
         } else if (auto* action = qobject_cast<QAction*>(control)) {

@@ -3,8 +3,10 @@
 // two ways between a widget and its state: read what it shows, set what it should show.
 
 #include <QFont>
+#include <QLineEdit>
 #include <QString>
 #include <QWidget>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -26,6 +28,18 @@ QFont japaneseFont(double pointSize);
 // menu or menu item. Null for a control without text (a line).
 QString controlText(const QObject* control);
 
+// An input box whose pastes (Ctrl+V and the context menu's paste) go to `onPaste` with the
+// clipboard's text, so that the workflow decides what a paste fills.
+class InputBox : public QLineEdit {
+public:
+    using QLineEdit::QLineEdit;
+    std::function<void(const QString&)> onPaste;
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+};
+
 // The controls of one window, by the order of their declarations.
 class ControlSet {
 public:
@@ -35,8 +49,9 @@ public:
     QObject* find(const std::string& name) const;
     const std::vector<QObject*>& all() const { return controls_; }
 
-    // Makes every control show its state; unchanged ones are left alone.
-    void apply(const WindowState& state) const;
+    // Makes every control show its state and say its name to screen readers; unchanged ones
+    // are left alone.
+    void apply(const WindowState& state, const WindowSpec& spec) const;
 
 private:
     std::vector<QObject*> controls_;

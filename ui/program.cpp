@@ -1,6 +1,11 @@
 #include "ui/program.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -33,16 +38,18 @@ std::optional<QString> Program::startUp(const QString& programDirectory) {
 void Program::connectControls() {
     for (QObject* control : main_.controls().all()) {
         const std::string name = control->objectName().toStdString();
-        if (auto* box = qobject_cast<QLineEdit*>(control); box && !box->isReadOnly()) {
+        if (auto* box = dynamic_cast<InputBox*>(control)) {
             QObject::connect(box, &QLineEdit::textChanged, [this, name](const QString& text) {
                 workflow_->type(name, text.toStdString());
             });
+            box->onPaste = [this, name](const QString& text) { perform([&] { workflow_->paste(name, text.toStdString()); }); };
         } else if (auto* button = qobject_cast<QPushButton*>(control)) {
             QObject::connect(button, &QPushButton::clicked, [this, name] { perform([&] { workflow_->press(name); }); });
         } else if (auto* item = qobject_cast<QAction*>(control)) {
             QObject::connect(item, &QAction::triggered, [this, name] { perform([&] { workflow_->choose(name); }); });
         }
     }
+    qApp->installEventFilter(this);
     main_.onClose([this] { perform([this] { workflow_->close(WindowId::Main); }); });
     expectedValues_.onClose([this] { perform([this] { workflow_->close(WindowId::ExpectedValues); }); });
     residuals_.onClose([this] { perform([this] { workflow_->close(WindowId::Residuals); }); });
@@ -67,11 +74,30 @@ void Program::perform(Action action) {
     }
 }
 
+bool Program::eventFilter(QObject* receiver, QEvent* event) {
+    auto* key = event->type() == QEvent::KeyPress ? static_cast<QKeyEvent*>(event) : nullptr;
+    auto* widget = qobject_cast<QWidget*>(receiver);
+    if (!key || !widget || !key->matches(QKeySequence::Copy) || !workflow_) return false;
+    // Ctrl+C with a selection inside a box copies the selection, as everywhere.
+    auto* line = qobject_cast<QLineEdit*>(widget);
+    auto* area = qobject_cast<QPlainTextEdit*>(widget);
+    auto* label = qobject_cast<QLabel*>(widget);
+    if ((line && line->hasSelectedText()) || (area && area->textCursor().hasSelection()) || (label && label->hasSelectedText())) {
+        return false;
+    }
+    for (WindowId id : {WindowId::Main, WindowId::ExpectedValues, WindowId::Residuals}) {
+        if (widget->window() != &window(id)) continue;
+        QGuiApplication::clipboard()->setText(QString::fromStdString(workflow_->copyTable(id)));
+        return true;
+    }
+    return false;
+}
+
 void Program::showState() {
     const ViewState& view = workflow_->view();
-    main_.controls().apply(view.windows[0]);
-    expectedValues_.controls().apply(view.windows[1]);
-    residuals_.controls().apply(view.windows[2]);
+    main_.controls().apply(view.windows[0], windowSpec(WindowId::Main));
+    expectedValues_.controls().apply(view.windows[1], windowSpec(WindowId::ExpectedValues));
+    residuals_.controls().apply(view.windows[2], windowSpec(WindowId::Residuals));
     for (WindowId id : {WindowId::Main, WindowId::ExpectedValues, WindowId::Residuals}) {
         QWidget& w = window(id);
         const bool shown = view.windows[static_cast<size_t>(id)].shown;

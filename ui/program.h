@@ -3,6 +3,7 @@
 // does to the core and shows the core's state; questions and messages go through the
 // Dialogs seam.
 
+#include <QObject>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -14,7 +15,7 @@ namespace tomokari {
 
 class Dialogs;
 
-class Program {
+class Program : public QObject {
 public:
     explicit Program(Dialogs& dialogs);
     ~Program();
@@ -27,6 +28,10 @@ public:
     ExpectedValuesWindow& expectedValuesWindow() { return expectedValues_; }
     ResidualsWindow& residualsWindow() { return residuals_; }
     QWidget& window(WindowId id);
+
+protected:
+    // Ctrl+C with nothing selected copies the whole table of the window it was pressed in.
+    bool eventFilter(QObject* receiver, QEvent* event) override;
 
 private:
     void connectControls();

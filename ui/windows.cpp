@@ -64,8 +64,9 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 SecondaryWindow::SecondaryWindow(WindowId id) {
     const WindowSpec& spec = windowSpec(id);
     setWindowFont(this, spec);
-    setFixedSize(px(spec.client.width), px(spec.client.height));
-    move(px(spec.client.left), px(spec.client.top));
+    // The client area at its place; the window manager puts the frame around it.
+    setGeometry(px(spec.client.left), px(spec.client.top), px(spec.client.width), px(spec.client.height));
+    setFixedSize(size());
     controls_.build(spec, this, nullptr);
 }
 
