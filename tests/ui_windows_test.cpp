@@ -1,0 +1,150 @@
+// The windows as a user meets them: the tab order follows the workflow, Enter in a size box
+// presses OK, F10 opens the menu bar; the layout holds under whatever font was found; a
+// screen reader can tell every box by its row and column.
+
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QTest>
+
+#include "ui/dialogs.h"
+#include "ui/program.h"
+
+namespace tomokari {
+namespace {
+
+class NoDialogs final : public Dialogs {
+public:
+    bool askYesNo(QWidget*, const QString&, const QString&) override { return false; }
+    void showMessage(QWidget*, const QString&, const QString&) override {}
+    void quitProgram() override {}
+};
+
+class Windows : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(program_.startUp(QCoreApplication::applicationDirPath()).has_value());
+        form4_.activateWindow();
+        QApplication::setActiveWindow(&form4_);
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form4_));
+    }
+
+    // The names of the widgets that Tab visits, starting from `first`.
+    QStringList tabWalk(const QString& first, int presses) {
+        form4_.findChild<QWidget*>(first)->setFocus(Qt::TabFocusReason);
+        QStringList visited{QApplication::focusWidget()->objectName()};
+        for (int n = 0; n < presses; ++n) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << QApplication::focusWidget()->objectName();
+        }
+        return visited;
+    }
+
+    NoDialogs dialogs_;
+    Program program_{dialogs_};
+    MainWindow& form4_ = program_.mainWindow();
+};
+
+QStringList workflowOrder(bool withResidualAndPower) {
+    QStringList order = {"Text12", "Text13", "Command1"};
+    for (int k = 0; k < 20; ++k) order << QStringLiteral("mat1(%1)").arg(k);
+    order << "Command7" << "Command5";
+    if (withResidualAndPower) order << "Command3" << "Command8";
+    order << "Command2" << "Command4" << "Command6" << "Text11" << "Text12";
+    return order;
+}
+
+TEST_F(Windows, TabFollowsTheWorkflowAndSkipsHiddenButtons) {
+    const QStringList expected = workflowOrder(false);
+    EXPECT_EQ(tabWalk("Text12", static_cast<int>(expected.size()) - 1), expected);
+}
+
+TEST_F(Windows, EnterInASizeBoxPressesOkAndButtonsWorkFromTheKeyboard) {
+    auto* rows = form4_.findChild<QLineEdit*>("Text12");
+    auto* columns = form4_.findChild<QLineEdit*>("Text13");
+    rows->setText("2");
+    columns->setText("2");
+    columns->setFocus();
+    QTest::keyClick(columns, Qt::Key_Return);
+    EXPECT_FALSE(form4_.findChild<QWidget*>("mat1(2)")->isVisibleTo(&form4_));
+    EXPECT_TRUE(form4_.findChild<QWidget*>("mat1(6)")->isVisibleTo(&form4_));
+
+    // Totals and test pressed with the space bar reveal the residual and power buttons,
+    // which then take their places in the tab order.
+    for (const char* button : {"Command7", "Command5"}) {
+        form4_.findChild<QWidget*>(button)->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    }
+    QStringList expected = workflowOrder(true);
+    for (int k : {2, 3, 4, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, 18, 19}) expected.removeAll(QStringLiteral("mat1(%1)").arg(k));
+    EXPECT_EQ(tabWalk("Text12", static_cast<int>(expected.size()) - 1), expected);
+}
+
+// Every visible control lies inside its window, every caption fits its control, and no control
+// stacked above a label (declared after it) and painting a background covers the label's text.
+void expectLayoutHolds(Program& program, const char* state) {
+    for (const WindowSpec& spec : windowSpecs()) {
+        QWidget& window = program.window(spec.id);
+        const auto onWindow = [&](const QWidget* w, QRect r) { return r.translated(w->mapTo(&window, QPoint(0, 0))); };
+        QList<QWidget*> controls;  // in the order of their declarations, the lowest first
+        for (const ControlSpec& control : spec.controls) {
+            auto* w = window.findChild<QWidget*>(QString::fromStdString(control.name));
+            if (w && w->isVisibleTo(&window) && !qobject_cast<QMenu*>(w)) controls << w;
+        }
+        for (QWidget* widget : controls) {
+            const std::string where = std::string(state) + ": " + spec.name + "." + widget->objectName().toStdString();
+            EXPECT_TRUE(window.rect().contains(onWindow(widget, widget->rect()))) << where << " lies outside its window";
+            auto* label = qobject_cast<QLabel*>(widget);
+            auto* button = qobject_cast<QAbstractButton*>(widget);
+            if ((!label || label->frameShape() != QFrame::NoFrame) && !button) continue;
+            const QString caption = label ? label->text() : button->text();
+            const QRect text = widget->fontMetrics().boundingRect(widget->contentsRect(), label ? int(label->alignment()) : int(Qt::AlignCenter), caption);
+            EXPECT_TRUE(widget->contentsRect().contains(text)) << where << " cuts its caption";
+            for (QWidget* other : controls.sliced(controls.indexOf(widget) + 1)) {
+                const bool transparent = qobject_cast<QLabel*>(other) && !other->autoFillBackground();
+                if (label && !transparent && onWindow(other, other->rect()).intersects(onWindow(widget, text)))
+                    ADD_FAILURE() << where << " has its text covered by " << other->objectName().toStdString();
+            }
+        }
+    }
+}
+
+TEST_F(Windows, LayoutHoldsInEveryState) {
+    expectLayoutHolds(program_, "start-up");
+    for (const char* button : {"Command7", "Command5", "Command3", "Command8"}) form4_.findChild<QAbstractButton*>(button)->click();
+    expectLayoutHolds(program_, "4 x 5 after every step");
+}
+
+TEST_F(Windows, ScreenReadersNameEveryBoxByItsPlace) {
+    const auto spoken = [](QWidget& window, const QString& name) {
+        return QAccessible::queryAccessibleInterface(window.findChild<QWidget*>(name))->text(QAccessible::Name);
+    };
+    for (int k = 0; k < 20; ++k) {
+        const QString place = QStringLiteral("行%1 列%2").arg(k / 5 + 1).arg(k % 5 + 1);
+        EXPECT_EQ(spoken(form4_, QStringLiteral("mat1(%1)").arg(k)), place);
+        EXPECT_EQ(spoken(program_.expectedValuesWindow(), QStringLiteral("mat1(%1)").arg(k)), "期待値 " + place);
+        EXPECT_EQ(spoken(program_.residualsWindow(), QStringLiteral("mat1(%1)").arg(k)), "残差 " + place);
+    }
+    EXPECT_EQ(spoken(form4_, "Ikei(1)"), "行2 合計");
+    EXPECT_EQ(spoken(form4_, "Jkei(4)"), "列5 合計");
+    EXPECT_EQ(spoken(program_.expectedValuesWindow(), "Text10"), "期待値 総計");
+    EXPECT_EQ(spoken(program_.expectedValuesWindow(), "Text11"), "検定結果");
+    EXPECT_EQ(spoken(form4_, "Text11"), "解説");
+    EXPECT_EQ(spoken(form4_, "Command7"), "合計する(2)");  // a two-line caption as one phrase
+}
+
+TEST_F(Windows, F10OpensTheMenuBar) {
+    form4_.findChild<QWidget*>("mat1(0)")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);
+    ASSERT_NE(form4_.menuBar()->activeAction(), nullptr);
+    EXPECT_EQ(form4_.menuBar()->activeAction()->objectName(), QStringLiteral("owari"));
+}
+
+}  // namespace
+}  // namespace tomokari
