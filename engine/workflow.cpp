@@ -364,7 +364,6 @@ void Workflow::test() {
     }
     apply(kExpected, expectedWindowTest(table_, result, kDecimals));
     lastChiSquare_ = result.chiSquare;
-    degreesOfFreedom_ = result.degreesOfFreedom;
 
     apply(kResiduals, rawResidualTexts(table_, kDecimals));
     show(kResiduals);
