@@ -22,15 +22,24 @@ rm -rf "$work"
 mkdir -p "$prefix" "$elsewhere"
 "$cmake" --install "$build" --prefix "$prefix" >"$work/install.log" || fail "cmake --install failed"
 
-# Exactly the program, its tables, the launcher, the menu entry and the icons: none of the
+# Exactly the program, its tables, the launcher, the menu entry, the AppStream metadata (both
+# named by the program's id), the icons, the manual pages and the licence: none of the
 # development tools (scripted runner, tests, table generator).
+id=org.example.tomokari
 expected="bin/tomokari
 lib/tomokari/chi2prob.dat
 lib/tomokari/power06.dat
 lib/tomokari/tomokari
-share/applications/tomokari.desktop
-share/icons/hicolor/48x48/apps/tomokari.png
-share/icons/hicolor/scalable/apps/tomokari.svg"
+share/applications/$id.desktop
+share/doc/tomokari/changelog.Debian.gz
+share/doc/tomokari/copyright
+share/icons/hicolor/128x128/apps/$id.png
+share/icons/hicolor/48x48/apps/$id.png
+share/icons/hicolor/scalable/apps/$id.svg
+share/lintian/overrides/tomokari
+share/man/ja/man1/tomokari.1.gz
+share/man/man1/tomokari.1.gz
+share/metainfo/$id.metainfo.xml"
 installed=$(cd "$prefix" && find . \( -type f -o -type l \) | sed 's|^\./||' | LC_ALL=C sort)
 [ "$installed" = "$expected" ] || fail "installed files differ from the expected set:
 $(diff <(echo "$expected") <(echo "$installed") || true)"
@@ -40,15 +49,34 @@ link=$(readlink "$prefix/bin/tomokari") || fail "bin/tomokari is not a symlink"
 [[ $link != /* ]] || fail "bin/tomokari points to an absolute path: $link"
 
 # The menu entry must name a command and an icon that the install provides.
-desktop=$prefix/share/applications/tomokari.desktop
+desktop=$prefix/share/applications/$id.desktop
 entry() { sed -n "s/^$1=//p" "$desktop"; }
 [ "$(entry Type)" = Application ] || fail "the menu entry is not an application"
 exec_name=$(entry Exec)
 icon_name=$(entry Icon)
 [ -x "$prefix/bin/$exec_name" ] || fail "Exec=$exec_name is not an installed command"
-grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/$icon_name.svg" || fail "no scalable SVG icon named $icon_name"
-[ "$(head -c 8 "$prefix/share/icons/hicolor/48x48/apps/$icon_name.png" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] ||
-    fail "no 48x48 PNG icon named $icon_name"
+icons=$prefix/share/icons/hicolor
+grep -q '<svg' "$icons/scalable/apps/$icon_name.svg" || fail "no scalable SVG icon named $icon_name"
+head_hex() { od -An -tx1 -N"$2" "$1" | tr -d ' \n'; }  # head_hex FILE BYTES
+for size in 48 128; do  # the PNG signature and a header of SIZE x SIZE pixels
+    px=$(printf %08x "$size")
+    [ "$(head_hex "$icons/${size}x$size/apps/$icon_name.png" 24)" = "89504e470d0a1a0a0000000d49484452$px$px" ] ||
+        fail "no ${size}x$size PNG icon named $icon_name"
+done
+
+# The metadata names itself and the menu entry by the id.
+metainfo=$prefix/share/metainfo/$id.metainfo.xml
+grep -q "<id>$id</id>" "$metainfo" && grep -q "<launchable type=\"desktop-id\">$id.desktop<" "$metainfo" ||
+    fail "$metainfo does not name $id and $id.desktop"
+
+# Compressed reproducibly (gzip -n: no name, no time); the manual pages name the installed tables.
+for gz in share/doc/tomokari/changelog.Debian.gz share/man/man1/tomokari.1.gz share/man/ja/man1/tomokari.1.gz; do
+    [ "$(head_hex "$prefix/$gz" 8)" = 1f8b080000000000 ] || fail "$gz is not compressed with gzip -n"
+done
+for page in share/man/man1/tomokari.1.gz share/man/ja/man1/tomokari.1.gz; do
+    gzip -dc "$prefix/$page" | grep -q '^\.TH TOMOKARI 1 ' || fail "$page is not the manual page of tomokari(1)"
+    gzip -dc "$prefix/$page" | grep -q "/lib/tomokari/chi2prob\.dat" || fail "$page does not name the tables' directory"
+done
 
 start_program() {  # start_program STDERR_FILE
     (cd "$elsewhere" && QT_QPA_PLATFORM=offscreen exec "$prefix/bin/$exec_name" >/dev/null 2>"$1") &

@@ -105,7 +105,7 @@ public:
             if (rest != QLatin1String("yes") && rest != QLatin1String("no")) throw ScriptError{"answer takes yes or no"};
             dialogs_.answers.push_back(rest == QLatin1String("yes"));
         } else if (command == QLatin1String("close")) {
-            close(rest);
+            if (QWidget* window = windowNamed(rest); !dialogs_.exited) window->close();
         } else if (command == QLatin1String("dump")) {
             if (!rest.isEmpty()) throw ScriptError{"dump takes no argument"};
             dump();
@@ -121,11 +121,7 @@ private:
         const qsizetype blank = rest.indexOf(QLatin1Char(' '));
         const QString name = blank < 0 ? rest : rest.left(blank);
         const QString text = blank < 0 ? QString() : unescape(rest.mid(blank + 1));
-        bool isInput = false;
-        for (const ControlSpec& control : windowSpec(WindowId::Main).controls) {
-            isInput = isInput || (control.kind == ControlKind::InputBox && name.toStdString() == control.name);
-        }
-        auto* box = isInput ? form4_.findChild<QLineEdit*>(name) : nullptr;
+        auto* box = dynamic_cast<InputBox*>(form4_.findChild<QObject*>(name));
         if (!box) throw ScriptError{"unknown input box: " + name};
         if (dialogs_.exited) return;
         box->setFocus();
@@ -163,11 +159,6 @@ private:
             if (name.toStdString() == spec.name) return &program_.window(spec.id);
         }
         throw ScriptError{"unknown window: " + name};
-    }
-
-    void close(const QString& name) {
-        QWidget* window = windowNamed(name);
-        if (!dialogs_.exited) window->close();
     }
 
     void dump() {

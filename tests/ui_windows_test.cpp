@@ -1,6 +1,8 @@
 // The windows as a user meets them: the tab order follows the workflow, Enter in a size box
 // presses OK, F10 opens the menu bar; the layout holds under whatever font was found; a
-// screen reader can tell every box by its row and column.
+// screen reader can tell every box by its row and column. And the real message boxes behind
+// the question seam: two buttons, no icon, Yes the default, and the program's title where a
+// question has no caption of its own.
 
 #include <gtest/gtest.h>
 
@@ -13,8 +15,12 @@
 #include <QMenu>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimer>
 #include <QTest>
 
+#include "engine/texts.h"
 #include "ui/dialogs.h"
 #include "ui/program.h"
 
@@ -168,5 +174,62 @@ TEST_F(Windows, F10OpensTheMenuBar) {
     EXPECT_EQ(form4_.menuBar()->activeAction()->objectName(), QStringLiteral("owari"));
 }
 
+
+struct SeenBox {
+    QString title;
+    QString text;
+    QMessageBox::Icon icon = QMessageBox::Critical;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+};
+
+// Looks at the box once it is open, then presses `press` on it.
+void answerNextBox(SeenBox& seen, QMessageBox::StandardButton press) {
+    QTimer::singleShot(0, [&seen, press] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        seen.title = box->windowTitle();
+        seen.text = box->text();
+        seen.icon = box->icon();
+        seen.buttons = box->standardButtons();
+        seen.defaultButton = box->standardButton(box->defaultButton());
+        box->button(press)->click();
+    });
+}
+
+TEST(MessageBoxDialogs, QuestionsHaveYesAndNoWithYesTheDefault) {
+    MessageBoxDialogs dialogs;
+    SeenBox seen;
+    answerNextBox(seen, QMessageBox::Yes);
+    EXPECT_TRUE(dialogs.askYesNo(nullptr, QStringLiteral("トモカリ ポルテノ"), QStringLiteral("終了しますか？")));
+    EXPECT_EQ(seen.title, QStringLiteral("トモカリ ポルテノ"));
+    EXPECT_EQ(seen.text, QStringLiteral("終了しますか？"));
+    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(seen.defaultButton, QMessageBox::Yes);
+
+    answerNextBox(seen, QMessageBox::No);
+    EXPECT_FALSE(dialogs.askYesNo(nullptr, QString(), QStringLiteral("マス目の度数データをクリアしますか？")));
+    EXPECT_EQ(seen.title, QString::fromUtf8(kProgramTitle));
+}
+
+TEST(MessageBoxDialogs, MessagesHaveOnlyAnOkButton) {
+    MessageBoxDialogs dialogs;
+    SeenBox seen;
+    answerNextBox(seen, QMessageBox::Ok);
+    dialogs.showMessage(nullptr, QString(), QStringLiteral("数表ファイルが見つかりません。"));
+    EXPECT_EQ(seen.buttons, QMessageBox::Ok);
+    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(seen.title, QString::fromUtf8(kProgramTitle));
+}
+
 }  // namespace
 }  // namespace tomokari
+
+// A QApplication on the offscreen platform, so that no screen is needed.
+int main(int argc, char* argv[]) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
