@@ -1,8 +1,8 @@
 #include "engine/workflow.h"
 
 #include <algorithm>
-#include <sstream>
 #include <cmath>
+#include <sstream>
 #include <utility>
 
 #include "engine/chi_square.h"
@@ -84,29 +84,33 @@ ControlState& Workflow::at(WindowId window, std::string_view name) {
     return const_cast<ControlState&>(std::as_const(*this).control(window, name));
 }
 
+std::string* Workflow::inputText(std::string_view box) {
+    const auto found = index_[static_cast<size_t>(kMain)].find(box);
+    if (found == index_[static_cast<size_t>(kMain)].end()) return nullptr;
+    if (windowSpec(kMain).controls[found->second].kind != ControlKind::InputBox) return nullptr;
+    return &view_.windows[static_cast<size_t>(kMain)].controls[found->second].text;
+}
+
 bool Workflow::type(std::string_view box, std::string newText) {
-    const auto& names = index_[static_cast<size_t>(kMain)];
-    const auto found = names.find(box);
-    if (found == names.end() || windowSpec(kMain).controls[found->second].kind != ControlKind::InputBox) return false;
+    std::string* boxText = inputText(box);
+    if (!boxText) return false;
     begin();
-    if (!view_.exited && !view_.question) view_.windows[static_cast<size_t>(kMain)].controls[found->second].text = std::move(newText);
+    if (!view_.exited && !view_.question) *boxText = std::move(newText);
     return true;
 }
 
 bool Workflow::paste(std::string_view box, std::string pasted) {
-    const auto& names = index_[static_cast<size_t>(kMain)];
-    const auto found = names.find(box);
-    if (found == names.end() || windowSpec(kMain).controls[found->second].kind != ControlKind::InputBox) return false;
+    std::string* boxText = inputText(box);
+    if (!boxText) return false;
     begin();
     if (view_.exited || view_.question) return true;
     const bool block = pasted.find_first_of("\t\r\n") != std::string::npos;
-    for (int k = 0; k < kCellCount; ++k) {
-        if (block && box == indexedName("mat1", k)) {
-            pasteBlock(k, pasted);
-            return true;
-        }
+    for (int k = 0; k < kCellCount && block; ++k) {
+        if (box != indexedName("mat1", k)) continue;
+        pasteBlock(k, pasted);
+        return true;
     }
-    view_.windows[static_cast<size_t>(kMain)].controls[found->second].text = std::move(pasted);
+    *boxText = std::move(pasted);
     return true;
 }
 

@@ -77,6 +77,7 @@ private:
     enum class Pending { None, ClearData, Exit };
 
     ControlState& at(WindowId window, std::string_view name);
+    std::string* inputText(std::string_view box);  // null for no input box of the main window
     std::string& text(WindowId window, std::string_view name) { return at(window, name).text; }
     void begin();
     void show(WindowId window);
