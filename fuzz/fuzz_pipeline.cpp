@@ -1,8 +1,8 @@
 // The workflow core driven by any sequence of user actions, checked after each: every text shown is showable,
 // every window's grid shows the same rows and columns, and hidden boxes of the other windows keep their text.
-// Input, actions of two bytes, any other pair skipped: "t" box, then the text and "|", types into a box ('a'
-// Text12, 'b' Text13, 'c'.. mat1(0)..), "p" n presses Command<n>, "m" k chooses menu item k ('a'..'l'), "x" w
-// closes window w ('0'..'2'), "ay" and "an" answer the question yes or no.
+// Input, actions of two bytes, any other pair skipped: "t" box, then the text and "|", types into a box, "v"
+// pastes it there ('a' Text12, 'b' Text13, 'c'.. mat1(0)..), "p" n presses Command<n>, "m" k chooses menu
+// item k ('a'..'l'), "x" w closes window w ('0'..'2'), "ay" and "an" answer the question yes or no.
 
 #include <cstdint>
 
@@ -49,17 +49,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t i = 0; i + 1 < size; i += 2) {
         const char op = input[i];
         const unsigned arg = data[i + 1];
-        const std::string text(op == 't' ? input.substr(i + 2, input.find('|', i + 2) - i - 2) : "");
-        i += text.size() + (op == 't');  // past the text and its '|'
+        const bool withText = op == 't' || op == 'v';
+        const std::string text(withText ? input.substr(i + 2, input.find('|', i + 2) - i - 2) : "");
+        i += text.size() + withText;  // past the text and its '|'
         const int box = static_cast<int>((arg - 'a') % (kCellCount + 2));
         const ViewState before = flow.view();
-        // A front end answers only a question it shows.
-        if (op == 't')
-            require(flow.type(box < 2 ? (box ? "Text13" : "Text12") : indexedName("mat1", box - 2), text), "a box");
+        const std::string name = box < 2 ? (box ? "Text13" : "Text12") : indexedName("mat1", box - 2);
+        if (withText) require(op == 't' ? flow.type(name, text) : flow.paste(name, text), "a box");
         else if (op == 'p') require(flow.press("Command" + std::to_string((arg - '1') % 8 + 1)), "a button");
         else if (op == 'm') require(flow.choose(kMenuItems[(arg - 'a') % std::size(kMenuItems)]), "a menu item");
         else if (op == 'x') flow.close(static_cast<WindowId>(arg % kWindowCount));
-        else if (op == 'a' && before.question) flow.answer(arg == 'y');
+        else if (op == 'a' && before.question) flow.answer(arg == 'y');  // only a question that is shown
         else continue;
         check(flow, before);
     }
