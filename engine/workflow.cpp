@@ -222,7 +222,8 @@ void Workflow::restoreStartTexts(WindowId window, std::initializer_list<std::str
     const std::vector<ControlSpec>& specs = windowSpec(window).controls;
     for (size_t i = 0; i < specs.size(); ++i) {
         const std::string_view group = std::string_view(specs[i].name).substr(0, specs[i].name.find('('));
-        if (std::ranges::find(groups, group) != groups.end()) view_.windows[static_cast<size_t>(window)].controls[i].text = specs[i].text;
+        ControlState& state = view_.windows[static_cast<size_t>(window)].controls[i];
+        if (state.visible && std::ranges::find(groups, group) != groups.end()) state.text = specs[i].text;
     }
 }
 

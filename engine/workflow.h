@@ -85,7 +85,8 @@ private:
     void message(std::string text);
     void apply(WindowId window, const GridTexts& texts);
     void showShape(WindowId window, int rows, int columns, bool withTotals);
-    // Puts the start-up texts back into every box of the groups ("mat1", "Ikei", "Text10" ...).
+    // Puts the start-up texts back into the shown boxes of the groups ("mat1", "Ikei", "Text10"
+    // ...); hidden ones keep theirs, as every step leaves them.
     void restoreStartTexts(WindowId window, std::initializer_list<std::string_view> groups);
     std::array<std::string, kCellCount> cellEntries() const;
     void pasteBlock(int firstCell, const std::string& pasted);
