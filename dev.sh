@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake make g++ clang libclang-rt-14-dev qt6-base-dev libgl-dev libboost-dev libgtest-dev fonts-ipafont-gothic file)
+packages=(cmake make g++ clang libclang-rt-14-dev qt6-base-dev libgl-dev libboost-dev libgtest-dev fonts-ipafont-gothic fonts-noto-cjk file)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QAction>
@@ -112,14 +114,6 @@ QWidget* makeWidget(const ControlSpec& spec, QWidget* parent) {
     return nullptr;
 }
 
-// A label grows downward until its caption, in whatever font was found, fits whole, and ends
-// at the bottom of its window.
-void fitCaption(QLabel* label) {
-    const QRect needed = label->fontMetrics().boundingRect(QRect(0, 0, label->width(), 10000), int(label->alignment()), label->text());
-    const int height = std::min(std::max(label->height(), needed.height()), label->parentWidget()->height() - label->y());
-    label->resize(label->width(), height);
-}
-
 void setControlText(QObject* control, const std::string& text) {
     const QString value = QString::fromStdString(text);
     if (controlText(control) == value) return;
@@ -174,7 +168,6 @@ void ControlSet::build(const WindowSpec& spec, QWidget* client, QMenuBar* menuBa
             QWidget* widget = makeWidget(c, parent);
             if (c.kind != ControlKind::Line) place(widget, c.rect);
             setPointSize(widget, c.pointSize);
-            if (c.kind == ControlKind::Label) fitCaption(static_cast<QLabel*>(widget));
             if (!c.visible) widget->hide();
             control = widget;
         }
@@ -183,6 +176,49 @@ void ControlSet::build(const WindowSpec& spec, QWidget* client, QMenuBar* menuBa
         control->setProperty("tomokariControl", true);
         controls_.push_back(control);
         byName_.emplace(c.name, control);
+    }
+    fitCaptions();
+}
+
+void ControlSet::fitCaptions() const {
+    for (QObject* control : controls_) {
+        // The display boxes' lines are laid out for fonts whose lines stand at most 1.2 em apart.
+        auto* box = qobject_cast<QLabel*>(control);
+        if (!(box && box->frameShape() != QFrame::NoFrame) && !qobject_cast<QPlainTextEdit*>(control)) continue;
+        auto* widget = static_cast<QWidget*>(control);
+        const double lineSpacing = 1.2 * QFontInfo(widget->font()).pixelSize();
+        QFont font = widget->font();
+        while (QFontMetricsF(font).lineSpacing() > lineSpacing && font.pointSizeF() > 6) font.setPointSizeF(font.pointSizeF() - 0.25);
+        if (font != widget->font()) widget->setFont(font);
+    }
+    for (size_t i = 0; i < controls_.size(); ++i) {
+        auto* label = qobject_cast<QLabel*>(controls_[i]);
+        auto* button = qobject_cast<QAbstractButton*>(controls_[i]);
+        if ((!label || label->frameShape() != QFrame::NoFrame) && !button) continue;
+        auto* widget = static_cast<QWidget*>(controls_[i]);
+        QRect room = widget->geometry();
+        if (label) {  // down to the window's edge or the first control stacked above it there
+            room.setBottom(widget->parentWidget()->height() - 1);
+            for (size_t j = i + 1; j < controls_.size(); ++j) {
+                auto* other = qobject_cast<QWidget*>(controls_[j]);
+                if (!other || other->parentWidget() != widget->parentWidget() || qobject_cast<QMenu*>(other) ||
+                    (qobject_cast<QLabel*>(other) && !other->autoFillBackground()))
+                    continue;
+                const QRect obstacle = other->geometry();
+                if (obstacle.left() <= room.right() && obstacle.right() >= room.left() && obstacle.top() >= room.top())
+                    room.setBottom(std::min(room.bottom(), obstacle.top() - 1));
+            }
+        }
+        const QString caption = label ? label->text() : button->text();
+        const int flags = label ? int(label->alignment()) : int(Qt::AlignCenter);
+        const QRect area(QPoint(0, 0), room.size());
+        QFont font = widget->font();
+        while (!area.contains(QFontMetrics(font).boundingRect(area, flags, caption)) && font.pointSizeF() > 6) {
+            font.setPointSizeF(font.pointSizeF() - 0.25);
+        }
+        if (font != widget->font()) widget->setFont(font);
+        const int needed = QFontMetrics(font).boundingRect(area, flags, caption).height();
+        if (label) label->resize(label->width(), std::min(room.height(), std::max(label->height(), needed)));
     }
 }
 

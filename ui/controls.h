@@ -54,6 +54,12 @@ public:
     void apply(const WindowState& state, const WindowSpec& spec) const;
 
 private:
+    // Texts fit their places in whatever Japanese font was found: a label grows downward up to
+    // the window's edge or the first control stacked above it; a caption that still does not
+    // fit, and the text of a box in a font with taller lines than the layout was made for, are
+    // drawn smaller until they do.
+    void fitCaptions() const;
+
     std::vector<QObject*> controls_;
     std::map<std::string, QObject*> byName_;
 };
