@@ -9,6 +9,7 @@
 #include <QAccessible>
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QFontInfo>
 #include <QImage>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTimer>
 #include <QTest>
@@ -71,6 +73,22 @@ QStringList workflowOrder(bool withResidualAndPower) {
 TEST_F(Windows, TabFollowsTheWorkflowAndSkipsHiddenButtons) {
     const QStringList expected = workflowOrder(false);
     EXPECT_EQ(tabWalk("Text12", static_cast<int>(expected.size()) - 1), expected);
+}
+
+// Results take no typing; Ctrl+C with a selection in a box copies the selection, not the table.
+TEST_F(Windows, ResultsTakeNoTypingAndASelectionCopiesItself) {
+    for (QWidget* box : {form4_.findChild<QWidget*>("Ikei(0)"), form4_.findChild<QWidget*>("Text11"),
+                         program_.expectedValuesWindow().findChild<QWidget*>("Text11")}) {
+        const auto shown = [box] { auto* line = qobject_cast<QLineEdit*>(box); return line ? line->text() : static_cast<QPlainTextEdit*>(box)->toPlainText(); };
+        const QString before = shown();
+        QTest::keyClicks(box, "7");
+        EXPECT_EQ(shown(), before) << box->objectName().toStdString();
+    }
+    auto* cell = form4_.findChild<QLineEdit*>("mat1(0)");
+    cell->setFocus();
+    cell->setSelection(0, 1);
+    QTest::keyClick(cell, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "1");
 }
 
 TEST_F(Windows, EnterInASizeBoxPressesOkAndButtonsWorkFromTheKeyboard) {
