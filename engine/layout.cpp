@@ -186,8 +186,8 @@ const std::array<WindowSpec, kWindowCount>& windowSpecs() {
 
 const WindowSpec& windowSpec(WindowId id) { return windowSpecs()[static_cast<size_t>(id)]; }
 
-std::string spokenName(const ControlSpec& spec, const std::string& text) {
-    if (!spec.spoken.empty()) return spec.spoken;
+std::string spokenName(const ControlSpec& control, const std::string& text) {
+    if (!control.spoken.empty()) return control.spoken;
     std::string phrase = text;
     std::erase(phrase, '\n');
     return phrase;

@@ -64,7 +64,7 @@ std::string indexedName(std::string_view group, int index);
 // What a screen reader announces for the control: its own name where the layout gives one
 // ("行1 列2", "期待値 行2 合計"), else its text with the line breaks taken out, so that a
 // two-line caption is one phrase.
-std::string spokenName(const ControlSpec& spec, const std::string& text);
+std::string spokenName(const ControlSpec& control, const std::string& text);
 
 // The main window's keyboard order: size, OK, the cells row by row, then the step buttons.
 std::vector<std::string> mainKeyboardOrder();
