@@ -62,7 +62,7 @@ const GridGeometry kResidualsGrid{
       {5160, 120, 600, 250}}},
     0, ControlKind::MarginBox, false, {}, {}, {}, "", "", "残差 "};
 
-void addGrid(std::vector<ControlSpec>& controls, const GridGeometry& g, std::string (*cellText)(int, int)) {
+void addGrid(std::vector<ControlLayout>& controls, const GridGeometry& g, std::string (*cellText)(int, int)) {
     auto add = [&](std::string name, ControlKind kind, std::string text, Rect rect, double pointSize, Alignment alignment,
                    bool visible, std::string spoken = "") {
         controls.push_back({std::move(name), kind, std::move(text), rect, pointSize, alignment, "", visible, std::move(spoken)});
@@ -100,21 +100,21 @@ void addGrid(std::vector<ControlSpec>& controls, const GridGeometry& g, std::str
         g.spokenPrefix + "総計");
 }
 
-ControlSpec control(std::string name, ControlKind kind, std::string text, Rect rect, double pointSize = 0,
+ControlLayout control(std::string name, ControlKind kind, std::string text, Rect rect, double pointSize = 0,
                     std::string parent = "", std::string spoken = "") {
     return {std::move(name), kind, std::move(text), rect, pointSize, Alignment::Left, std::move(parent), true, std::move(spoken)};
 }
 
-WindowSpec mainWindow() {
+WindowLayout mainWindow() {
     using K = ControlKind;
-    WindowSpec w{WindowId::Main, "Form4", kProgramTitle, {0, 0, 5835, 6945}, 9.75, {}};
+    WindowLayout w{WindowId::Main, "Form4", kProgramTitle, {0, 0, 5835, 6945}, 9.75, {}};
     auto& c = w.controls;
     c.push_back(control("Label10", K::Label, "1～4行", {1995, 120, 735, 255}, 9));
     c.push_back(control("Label11", K::Label, "2～5列", {2880, 120, 585, 375}, 9));
     c.push_back(control("Label12", K::Label, "クロス表", {1200, 480, 735, 375}, 10));
     for (auto [name, text, left, spoken] :
          {std::tuple{"Text12", "4", 2106, "行数"}, std::tuple{"Text13", "5", 2925, "列数"}}) {
-        ControlSpec entry = control(name, K::InputBox, text, {left, 351, 481, 450}, 14, "", spoken);
+        ControlLayout entry = control(name, K::InputBox, text, {left, 351, 481, 450}, 14, "", spoken);
         entry.alignment = Alignment::Center;
         c.push_back(entry);
     }
@@ -155,8 +155,8 @@ WindowSpec mainWindow() {
     return w;
 }
 
-WindowSpec expectedValuesWindow() {
-    WindowSpec w{WindowId::ExpectedValues, "Form3", kExpectedWindowTitle, {6000, 5205, 6330, 4065}, 0, {}};
+WindowLayout expectedValuesWindow() {
+    WindowLayout w{WindowId::ExpectedValues, "Form3", kExpectedWindowTitle, {6000, 5205, 6330, 4065}, 0, {}};
     addGrid(w.controls, kExpectedValuesGrid, [](int, int) { return std::string("0"); });
     w.controls.push_back(
         control("Text11", ControlKind::TextArea, kExpectedWindowPrompt, {960, 3240, 5044, 715}, 0, "", "検定結果"));
@@ -165,8 +165,8 @@ WindowSpec expectedValuesWindow() {
     return w;
 }
 
-WindowSpec residualsWindow() {
-    WindowSpec w{WindowId::Residuals, "Form1", kResidualsWindowTitle, {6000, 450, 6315, 4260}, 0, {}};
+WindowLayout residualsWindow() {
+    WindowLayout w{WindowId::Residuals, "Form1", kResidualsWindowTitle, {6000, 450, 6315, 4260}, 0, {}};
     addGrid(w.controls, kResidualsGrid, [](int, int) { return std::string(); });
     w.controls.push_back(control("Line1", ControlKind::Line, "", {6120, 480, 0, 3480}));
     w.controls.push_back(control("Line2", ControlKind::Line, "", {1200, 3960, 4920, 0}));
@@ -179,14 +179,14 @@ std::string indexedName(std::string_view group, int index) {
     return std::string(group) + "(" + std::to_string(index) + ")";
 }
 
-const std::array<WindowSpec, kWindowCount>& windowSpecs() {
-    static const std::array<WindowSpec, kWindowCount> specs{mainWindow(), expectedValuesWindow(), residualsWindow()};
-    return specs;
+const std::array<WindowLayout, kWindowCount>& windowLayouts() {
+    static const std::array<WindowLayout, kWindowCount> layouts{mainWindow(), expectedValuesWindow(), residualsWindow()};
+    return layouts;
 }
 
-const WindowSpec& windowSpec(WindowId id) { return windowSpecs()[static_cast<size_t>(id)]; }
+const WindowLayout& windowLayout(WindowId id) { return windowLayouts()[static_cast<size_t>(id)]; }
 
-std::string spokenName(const ControlSpec& control, const std::string& text) {
+std::string spokenName(const ControlLayout& control, const std::string& text) {
     if (!control.spoken.empty()) return control.spoken;
     std::string phrase = text;
     std::erase(phrase, '\n');

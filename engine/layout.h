@@ -34,7 +34,7 @@ struct Rect {
     int left = 0, top = 0, width = 0, height = 0;
 };
 
-struct ControlSpec {
+struct ControlLayout {
     std::string name;    // "mat1(7)", "Command5", "tekigoudo"
     ControlKind kind;
     std::string text;    // the caption or the initial contents
@@ -46,17 +46,17 @@ struct ControlSpec {
     std::string spoken;  // what a screen reader says for it; empty: its text as one phrase
 };
 
-struct WindowSpec {
+struct WindowLayout {
     WindowId id;
     std::string name;  // Form4, Form3, Form1
     std::string title;
     Rect client;       // position and size of the client area on the screen
     double pointSize;  // the window's font; 0: the program's
-    std::vector<ControlSpec> controls;  // in creation order, which is also the stacking order
+    std::vector<ControlLayout> controls;  // in creation order, which is also the stacking order
 };
 
-const std::array<WindowSpec, kWindowCount>& windowSpecs();
-const WindowSpec& windowSpec(WindowId id);
+const std::array<WindowLayout, kWindowCount>& windowLayouts();
+const WindowLayout& windowLayout(WindowId id);
 
 // "mat1(7)": the name of member k of a control group.
 std::string indexedName(std::string_view group, int index);
@@ -64,7 +64,7 @@ std::string indexedName(std::string_view group, int index);
 // What a screen reader announces for the control: its own name where the layout gives one
 // ("行1 列2", "期待値 行2 合計"), else its text with the line breaks taken out, so that a
 // two-line caption is one phrase.
-std::string spokenName(const ControlSpec& control, const std::string& text);
+std::string spokenName(const ControlLayout& control, const std::string& text);
 
 // The main window's keyboard order: size, OK, the cells row by row, then the step buttons.
 std::vector<std::string> mainKeyboardOrder();

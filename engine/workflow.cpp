@@ -63,10 +63,10 @@ constexpr WindowId kResiduals = WindowId::Residuals;
 }  // namespace
 
 Workflow::Workflow(const ReferenceTables& tables) : tables_(tables) {
-    for (const WindowSpec& spec : windowSpecs()) {
-        WindowState& window = view_.windows[static_cast<size_t>(spec.id)];
-        for (const ControlSpec& control : spec.controls) {
-            index_[static_cast<size_t>(spec.id)].emplace(control.name, window.controls.size());
+    for (const WindowLayout& layout : windowLayouts()) {
+        WindowState& window = view_.windows[static_cast<size_t>(layout.id)];
+        for (const ControlLayout& control : layout.controls) {
+            index_[static_cast<size_t>(layout.id)].emplace(control.name, window.controls.size());
             window.controls.push_back({control.text, control.visible});
         }
     }
@@ -87,7 +87,7 @@ ControlState& Workflow::at(WindowId window, std::string_view name) {
 std::string* Workflow::inputText(std::string_view box) {
     const auto found = index_[static_cast<size_t>(kMain)].find(box);
     if (found == index_[static_cast<size_t>(kMain)].end()) return nullptr;
-    if (windowSpec(kMain).controls[found->second].kind != ControlKind::InputBox) return nullptr;
+    if (windowLayout(kMain).controls[found->second].kind != ControlKind::InputBox) return nullptr;
     return &view_.windows[static_cast<size_t>(kMain)].controls[found->second].text;
 }
 
@@ -219,11 +219,11 @@ void Workflow::showShape(WindowId window, int rows, int columns, bool withTotals
 }
 
 void Workflow::restoreStartTexts(WindowId window, std::initializer_list<std::string_view> groups) {
-    const std::vector<ControlSpec>& specs = windowSpec(window).controls;
-    for (size_t i = 0; i < specs.size(); ++i) {
-        const std::string_view group = std::string_view(specs[i].name).substr(0, specs[i].name.find('('));
+    const std::vector<ControlLayout>& layouts = windowLayout(window).controls;
+    for (size_t i = 0; i < layouts.size(); ++i) {
+        const std::string_view group = std::string_view(layouts[i].name).substr(0, layouts[i].name.find('('));
         ControlState& state = view_.windows[static_cast<size_t>(window)].controls[i];
-        if (state.visible && std::ranges::find(groups, group) != groups.end()) state.text = specs[i].text;
+        if (state.visible && std::ranges::find(groups, group) != groups.end()) state.text = layouts[i].text;
     }
 }
 

@@ -25,7 +25,7 @@ struct ControlState {
 
 struct WindowState {
     bool shown = false;
-    std::vector<ControlState> controls;  // in the order of the window's WindowSpec::controls
+    std::vector<ControlState> controls;  // in the order of the window's WindowLayout::controls
 };
 
 // A message box: a yes/no question, or a message with only an OK button. An empty caption

@@ -23,9 +23,9 @@ static void check(const Workflow& flow, const ViewState& before) {
     for (int w = 0; w < kWindowCount; ++w) {
         const std::vector<ControlState>&now = view.windows[w].controls, &old = before.windows[w].controls;
         for (std::size_t k = 0; k < now.size(); ++k) {
-            const std::string& name = windowSpecs()[w].controls[k].name;
+            const std::string& name = windowLayouts()[w].controls[k].name;
             // Only changed texts are checked (the rest were before); the main window's input boxes hold what was typed.
-            const bool typed = w == 0 && windowSpecs()[w].controls[k].kind == ControlKind::InputBox;
+            const bool typed = w == 0 && windowLayouts()[w].controls[k].kind == ControlKind::InputBox;
             require(typed || now[k].text == old[k].text || isShowable(now[k].text), "texts are showable", now[k].text);
             require(w == 0 || now[k].visible || now[k].text == old[k].text, "a hidden box is not written", name);
             // Headings and cells show the shape exactly; total boxes may be hidden in it.

@@ -84,9 +84,9 @@ private:
         if (command == "paste") workflow_.paste(rest.substr(0, blank), clipboard_ = text);
         if (command == "click") workflow_.press(rest);
         if (command == "menu") workflow_.choose(rest);
-        for (const WindowSpec& spec : windowSpecs()) {
-            if (command == "close" && spec.name == rest) workflow_.close(spec.id);
-            if (command == "copy" && spec.name == rest) clipboard_ = workflow_.copyTable(spec.id);
+        for (const WindowLayout& layout : windowLayouts()) {
+            if (command == "close" && layout.name == rest) workflow_.close(layout.id);
+            if (command == "copy" && layout.name == rest) clipboard_ = workflow_.copyTable(layout.id);
         }
         for (const Prompt& message : workflow_.view().messages) {
             messages_ += (messages_.empty() ? "" : ",") + object({{"caption", jsonString(message.caption)}, {"text", jsonString(message.text)}});
@@ -105,15 +105,15 @@ private:
         const ViewState& view = workflow_.view();
         const auto boolean = [](bool value) { return std::string(value ? "true" : "false"); };
         std::map<std::string, std::string> windows;
-        for (const WindowSpec& spec : windowSpecs()) {
-            const WindowState& state = view.windows[static_cast<size_t>(spec.id)];
+        for (const WindowLayout& layout : windowLayouts()) {
+            const WindowState& state = view.windows[static_cast<size_t>(layout.id)];
             std::map<std::string, std::string> controls;
-            for (size_t i = 0; i < spec.controls.size(); ++i) {
+            for (size_t i = 0; i < layout.controls.size(); ++i) {
                 std::map<std::string, std::string> control{{"visible", boolean(state.controls[i].visible)}};
-                if (spec.controls[i].kind != ControlKind::Line) control["text"] = jsonString(state.controls[i].text);
-                controls[spec.controls[i].name] = object(control);
+                if (layout.controls[i].kind != ControlKind::Line) control["text"] = jsonString(state.controls[i].text);
+                controls[layout.controls[i].name] = object(control);
             }
-            windows[spec.name] = object({{"controls", object(controls)}, {"shown", boolean(state.shown)}, {"title", jsonString(spec.title)}});
+            windows[layout.name] = object({{"controls", object(controls)}, {"shown", boolean(state.shown)}, {"title", jsonString(layout.title)}});
         }
         return object({{"clipboard", jsonString(clipboard_)}, {"exited", boolean(view.exited)}, {"messages", "[" + messages_ + "]"}, {"questions", "[" + questions_ + "]"},
                        {"windows", object(windows)}});

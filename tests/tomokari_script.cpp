@@ -155,8 +155,8 @@ private:
     }
 
     QWidget* windowNamed(const QString& name) {
-        for (const WindowSpec& spec : windowSpecs()) {
-            if (name.toStdString() == spec.name) return &program_.window(spec.id);
+        for (const WindowLayout& layout : windowLayouts()) {
+            if (name.toStdString() == layout.name) return &program_.window(layout.id);
         }
         throw ScriptError{"unknown window: " + name};
     }
@@ -164,8 +164,8 @@ private:
     void dump() {
         const bool exited = dialogs_.exited;
         QJsonObject windows;
-        for (const WindowSpec& spec : windowSpecs()) {
-            windows.insert(QString::fromStdString(spec.name), dumpWindow(&program_.window(spec.id), exited));
+        for (const WindowLayout& layout : windowLayouts()) {
+            windows.insert(QString::fromStdString(layout.name), dumpWindow(&program_.window(layout.id), exited));
         }
         const QJsonObject state{{"exited", exited},
                                 {"windows", windows},

@@ -115,16 +115,16 @@ TEST_F(Windows, EnterInASizeBoxPressesOkAndButtonsWorkFromTheKeyboard) {
 // Every visible control lies inside its window, every caption fits its control, and no control
 // stacked above a label (declared after it) and painting a background covers the label's text.
 void expectLayoutHolds(Program& program, const char* state) {
-    for (const WindowSpec& spec : windowSpecs()) {
-        QWidget& window = program.window(spec.id);
+    for (const WindowLayout& layout : windowLayouts()) {
+        QWidget& window = program.window(layout.id);
         const auto onWindow = [&](const QWidget* w, QRect r) { return r.translated(w->mapTo(&window, QPoint(0, 0))); };
         QList<QWidget*> controls;  // in the order of their declarations, the lowest first
-        for (const ControlSpec& control : spec.controls) {
+        for (const ControlLayout& control : layout.controls) {
             auto* w = window.findChild<QWidget*>(QString::fromStdString(control.name));
             if (w && w->isVisibleTo(&window) && !qobject_cast<QMenu*>(w)) controls << w;
         }
         for (QWidget* widget : controls) {
-            const std::string where = std::string(state) + ": " + spec.name + "." + widget->objectName().toStdString();
+            const std::string where = std::string(state) + ": " + layout.name + "." + widget->objectName().toStdString();
             EXPECT_TRUE(window.rect().contains(onWindow(widget, widget->rect()))) << where << " lies outside its window";
             auto* label = qobject_cast<QLabel*>(widget);
             auto* button = qobject_cast<QAbstractButton*>(widget);
@@ -177,11 +177,11 @@ TEST_F(Windows, LookAsRecordedAfterTheTypicalRun) {
     }
     for (const char* button : {"Command7", "Command5", "Command3"}) form4_.findChild<QAbstractButton*>(button)->click();
     QApplication::focusWidget()->clearFocus();  // no blinking cursor in the pictures
-    for (const WindowSpec& spec : windowSpecs()) {
-        const QImage image = program_.window(spec.id).grab().toImage().convertToFormat(QImage::Format_RGB32);
-        const QString file = QStringLiteral(TOMOKARI_IMAGES_DIR "/%1.png").arg(QString::fromStdString(spec.name));
+    for (const WindowLayout& layout : windowLayouts()) {
+        const QImage image = program_.window(layout.id).grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QString file = QStringLiteral(TOMOKARI_IMAGES_DIR "/%1.png").arg(QString::fromStdString(layout.name));
         if (qEnvironmentVariableIsSet("TOMOKARI_RECORD_IMAGES")) image.save(file);
-        EXPECT_TRUE(image == QImage(file).convertToFormat(QImage::Format_RGB32)) << spec.name << " differs from " << file.toStdString();
+        EXPECT_TRUE(image == QImage(file).convertToFormat(QImage::Format_RGB32)) << layout.name << " differs from " << file.toStdString();
     }
 }
 

@@ -47,11 +47,11 @@ Qt::Alignment qtAlignment(Alignment alignment, Qt::Alignment vertical) {
     return vertical;
 }
 
-QLineEdit* lineBox(const ControlSpec& spec, QWidget* parent) {
-    QLineEdit* box = spec.kind == ControlKind::InputBox ? new InputBox(QString::fromStdString(spec.text), parent)
-                                                        : new QLineEdit(QString::fromStdString(spec.text), parent);
-    box->setAlignment(qtAlignment(spec.alignment, Qt::AlignVCenter));
-    if (spec.kind == ControlKind::TotalBox) {
+QLineEdit* lineBox(const ControlLayout& layout, QWidget* parent) {
+    QLineEdit* box = layout.kind == ControlKind::InputBox ? new InputBox(QString::fromStdString(layout.text), parent)
+                                                        : new QLineEdit(QString::fromStdString(layout.text), parent);
+    box->setAlignment(qtAlignment(layout.alignment, Qt::AlignVCenter));
+    if (layout.kind == ControlKind::TotalBox) {
         box->setReadOnly(true);  // totals are results, never input
         box->setFocusPolicy(Qt::NoFocus);
         setButtonFace(box, QPalette::Base);
@@ -59,15 +59,15 @@ QLineEdit* lineBox(const ControlSpec& spec, QWidget* parent) {
     return box;
 }
 
-QLabel* displayBox(const ControlSpec& spec, QWidget* parent) {
-    auto* box = new QLabel(QString::fromStdString(spec.text), parent);
+QLabel* displayBox(const ControlLayout& layout, QWidget* parent) {
+    auto* box = new QLabel(QString::fromStdString(layout.text), parent);
     box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    box->setAlignment(qtAlignment(spec.alignment, Qt::AlignTop));
+    box->setAlignment(qtAlignment(layout.alignment, Qt::AlignTop));
     box->setTextFormat(Qt::PlainText);
     box->setTextInteractionFlags(Qt::TextSelectableByMouse);
     box->setMargin(1);
     box->setAutoFillBackground(true);
-    if (spec.kind == ControlKind::MarginBox) {
+    if (layout.kind == ControlKind::MarginBox) {
         setButtonFace(box, QPalette::Window);
     } else {
         QPalette palette = box->palette();
@@ -77,20 +77,20 @@ QLabel* displayBox(const ControlSpec& spec, QWidget* parent) {
     return box;
 }
 
-QWidget* makeWidget(const ControlSpec& spec, QWidget* parent) {
-    const QString text = QString::fromStdString(spec.text);
-    switch (spec.kind) {
+QWidget* makeWidget(const ControlLayout& layout, QWidget* parent) {
+    const QString text = QString::fromStdString(layout.text);
+    switch (layout.kind) {
         case ControlKind::Label: {
             // At the top of its area, where the layout expects the text: centred, a caption
             // taller than its area would slip under the control below.
             auto* label = new QLabel(text, parent);
-            label->setAlignment(qtAlignment(spec.alignment, Qt::AlignTop));
+            label->setAlignment(qtAlignment(layout.alignment, Qt::AlignTop));
             return label;
         }
         case ControlKind::InputBox:
-        case ControlKind::TotalBox: return lineBox(spec, parent);
+        case ControlKind::TotalBox: return lineBox(layout, parent);
         case ControlKind::DisplayBox:
-        case ControlKind::MarginBox: return displayBox(spec, parent);
+        case ControlKind::MarginBox: return displayBox(layout, parent);
         case ControlKind::TextArea: {
             auto* area = new QPlainTextEdit(text, parent);
             area->setReadOnly(true);
@@ -100,10 +100,10 @@ QWidget* makeWidget(const ControlSpec& spec, QWidget* parent) {
         case ControlKind::Frame: return new QGroupBox(text, parent);
         case ControlKind::Line: {
             auto* line = new QFrame(parent);
-            line->setFrameShape(spec.rect.width == 0 ? QFrame::VLine : QFrame::HLine);
+            line->setFrameShape(layout.rect.width == 0 ? QFrame::VLine : QFrame::HLine);
             line->setFrameShadow(QFrame::Plain);
             line->setLineWidth(1);
-            const Rect& r = spec.rect;
+            const Rect& r = layout.rect;
             line->setGeometry(px(r.left), px(r.top), r.width == 0 ? 1 : px(r.width), r.height == 0 ? 1 : px(r.height));
             return line;
         }
@@ -153,8 +153,8 @@ QString controlText(const QObject* control) {
     return {};
 }
 
-void ControlSet::build(const WindowSpec& spec, QWidget* client, QMenuBar* menuBar) {
-    for (const ControlSpec& c : spec.controls) {
+void ControlSet::build(const WindowLayout& layout, QWidget* client, QMenuBar* menuBar) {
+    for (const ControlLayout& c : layout.controls) {
         QObject* control = nullptr;
         const QString caption = QString::fromStdString(c.text);
         if (c.kind == ControlKind::Menu) {
@@ -243,12 +243,12 @@ void InputBox::contextMenuEvent(QContextMenuEvent* event) {
     menu->popup(event->globalPos());
 }
 
-void ControlSet::apply(const WindowState& state, const WindowSpec& spec) const {
+void ControlSet::apply(const WindowState& state, const WindowLayout& layout) const {
     for (size_t i = 0; i < controls_.size(); ++i) {
         QObject* control = controls_[i];
         setControlText(control, state.controls[i].text);
         if (auto* widget = qobject_cast<QWidget*>(control)) {
-            const QString name = QString::fromStdString(spokenName(spec.controls[i], state.controls[i].text));
+            const QString name = QString::fromStdString(spokenName(layout.controls[i], state.controls[i].text));
             if (widget->accessibleName() != name) widget->setAccessibleName(name);
         }
         if (auto* widget = qobject_cast<QWidget*>(control); widget && !qobject_cast<QMenu*>(widget)) {

@@ -44,14 +44,14 @@ protected:
 class ControlSet {
 public:
     // Creates every control of the window: widgets inside `client`, menus in `menuBar`.
-    void build(const WindowSpec& spec, QWidget* client, QMenuBar* menuBar);
+    void build(const WindowLayout& layout, QWidget* client, QMenuBar* menuBar);
 
     QObject* find(const std::string& name) const;
     const std::vector<QObject*>& all() const { return controls_; }
 
     // Makes every control show its state and say its name to screen readers; unchanged ones
     // are left alone.
-    void apply(const WindowState& state, const WindowSpec& spec) const;
+    void apply(const WindowState& state, const WindowLayout& layout) const;
 
 private:
     // Texts fit their places in whatever Japanese font was found: a label grows downward up to

@@ -95,9 +95,9 @@ bool Program::eventFilter(QObject* receiver, QEvent* event) {
 
 void Program::showState() {
     const ViewState& view = workflow_->view();
-    main_.controls().apply(view.windows[0], windowSpec(WindowId::Main));
-    expectedValues_.controls().apply(view.windows[1], windowSpec(WindowId::ExpectedValues));
-    residuals_.controls().apply(view.windows[2], windowSpec(WindowId::Residuals));
+    main_.controls().apply(view.windows[0], windowLayout(WindowId::Main));
+    expectedValues_.controls().apply(view.windows[1], windowLayout(WindowId::ExpectedValues));
+    residuals_.controls().apply(view.windows[2], windowLayout(WindowId::Residuals));
     for (WindowId id : {WindowId::Main, WindowId::ExpectedValues, WindowId::Residuals}) {
         QWidget& w = window(id);
         const bool shown = view.windows[static_cast<size_t>(id)].shown;

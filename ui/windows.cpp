@@ -12,22 +12,22 @@ namespace tomokari {
 
 namespace {
 
-void setWindowFont(QWidget* window, const WindowSpec& spec) {
-    window->setObjectName(QString::fromStdString(spec.name));
+void setWindowFont(QWidget* window, const WindowLayout& layout) {
+    window->setObjectName(QString::fromStdString(layout.name));
     window->setProperty("tomokariControl", true);
-    window->setWindowTitle(QString::fromStdString(spec.title));
-    if (spec.pointSize > 0) window->setFont(japaneseFont(spec.pointSize));
+    window->setWindowTitle(QString::fromStdString(layout.title));
+    if (layout.pointSize > 0) window->setFont(japaneseFont(layout.pointSize));
 }
 
 }  // namespace
 
 MainWindow::MainWindow() {
-    const WindowSpec& spec = windowSpec(WindowId::Main);
-    setWindowFont(this, spec);
+    const WindowLayout& layout = windowLayout(WindowId::Main);
+    setWindowFont(this, layout);
     auto* client = new QWidget(this);
-    client->setFixedSize(px(spec.client.width), px(spec.client.height));
+    client->setFixedSize(px(layout.client.width), px(layout.client.height));
     setCentralWidget(client);
-    controls_.build(spec, client, menuBar());
+    controls_.build(layout, client, menuBar());
 
     auto* explanation = static_cast<QPlainTextEdit*>(controls_.find("Text11"));
     explanation->setTabChangesFocus(true);
@@ -62,12 +62,12 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 SecondaryWindow::SecondaryWindow(WindowId id) {
-    const WindowSpec& spec = windowSpec(id);
-    setWindowFont(this, spec);
+    const WindowLayout& layout = windowLayout(id);
+    setWindowFont(this, layout);
     // The client area at its place; the window manager puts the frame around it.
-    setGeometry(px(spec.client.left), px(spec.client.top), px(spec.client.width), px(spec.client.height));
+    setGeometry(px(layout.client.left), px(layout.client.top), px(layout.client.width), px(layout.client.height));
     setFixedSize(size());
-    controls_.build(spec, this, nullptr);
+    controls_.build(layout, this, nullptr);
 }
 
 void SecondaryWindow::closeEvent(QCloseEvent* event) {
