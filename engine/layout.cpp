@@ -105,6 +105,12 @@ ControlLayout control(std::string name, ControlKind kind, std::string text, Rect
     return {std::move(name), kind, std::move(text), rect, pointSize, Alignment::Left, std::move(parent), true, std::move(spoken)};
 }
 
+// Hidden at start-up.
+ControlLayout hidden(ControlLayout control) {
+    control.visible = false;
+    return control;
+}
+
 WindowLayout mainWindow() {
     using K = ControlKind;
     WindowLayout w{WindowId::Main, "Form4", kProgramTitle, {0, 0, 5835, 6945}, 9.75, {}};
@@ -128,11 +134,11 @@ WindowLayout mainWindow() {
     c.push_back(control("Line2", K::Line, "", {600, 5760, 3960, 0}));
     c.push_back(control("Command7", K::Button, "合計\nする(2)", {4920, 3744, 735, 495}, 9));
     c.push_back(control("Command4", K::Button, "データ\nクリア", {4920, 4320, 735, 375}, 8.25));
-    c.push_back(control("Command8", K::Button, "検定力\n分析", {4920, 4800, 735, 495}, 9.75));
-    c.push_back(control("Command3", K::Button, "残差\n分析(4)", {4920, 5400, 735, 495}, 9));
+    // The power and residual buttons wait for a test.
+    c.push_back(hidden(control("Command8", K::Button, "検定力\n分析", {4920, 4800, 735, 495}, 9.75)));
+    c.push_back(hidden(control("Command3", K::Button, "残差\n分析(4)", {4920, 5400, 735, 495}, 9)));
     c.push_back(control("Command5", K::Button, "χ2\n実行(3)", {4920, 6120, 735, 495}, 9));
     c.push_back(control("Label13", K::Label, kCreditLine, {600, 6720, 4455, 240}, 9));
-    c[c.size() - 4].visible = c[c.size() - 3].visible = false;  // Command8 and Command3 wait for a test
 
     c.push_back(control("owari", K::MenuCommand, "終了", {}));
     const std::pair<const char*, const char*> menus[] = {

@@ -31,9 +31,10 @@ void setPointSize(QWidget* widget, double pointSize) {
     widget->setFont(font);
 }
 
-void setButtonFace(QWidget* widget, QPalette::ColorRole role) {
+// Paints the widget's `role` in the colour of `source`: a button face, or the base of a text box.
+void setBackground(QWidget* widget, QPalette::ColorRole role, QPalette::ColorRole source) {
     QPalette palette = widget->palette();
-    palette.setColor(role, palette.color(QPalette::Button));
+    palette.setColor(role, palette.color(source));
     widget->setPalette(palette);
 }
 
@@ -54,7 +55,7 @@ QLineEdit* lineBox(const ControlLayout& layout, QWidget* parent) {
     if (layout.kind == ControlKind::TotalBox) {
         box->setReadOnly(true);  // totals are results, never input
         box->setFocusPolicy(Qt::NoFocus);
-        setButtonFace(box, QPalette::Base);
+        setBackground(box, QPalette::Base, QPalette::Button);
     }
     return box;
 }
@@ -67,13 +68,7 @@ QLabel* displayBox(const ControlLayout& layout, QWidget* parent) {
     box->setTextInteractionFlags(Qt::TextSelectableByMouse);
     box->setMargin(1);
     box->setAutoFillBackground(true);
-    if (layout.kind == ControlKind::MarginBox) {
-        setButtonFace(box, QPalette::Window);
-    } else {
-        QPalette palette = box->palette();
-        palette.setColor(QPalette::Window, palette.color(QPalette::Base));
-        box->setPalette(palette);
-    }
+    setBackground(box, QPalette::Window, layout.kind == ControlKind::MarginBox ? QPalette::Button : QPalette::Base);
     return box;
 }
 
@@ -154,6 +149,7 @@ QString controlText(const QObject* control) {
 }
 
 void ControlSet::build(const WindowLayout& layout, QWidget* client, QMenuBar* menuBar) {
+    layout_ = &layout;
     for (const ControlLayout& c : layout.controls) {
         QObject* control = nullptr;
         const QString caption = QString::fromStdString(c.text);
@@ -243,18 +239,18 @@ void InputBox::contextMenuEvent(QContextMenuEvent* event) {
     menu->popup(event->globalPos());
 }
 
-void ControlSet::apply(const WindowState& state, const WindowLayout& layout) const {
+void ControlSet::apply(const WindowState& state) const {
     for (size_t i = 0; i < controls_.size(); ++i) {
         QObject* control = controls_[i];
-        setControlText(control, state.controls[i].text);
+        const ControlState& shown = state.controls[i];
+        setControlText(control, shown.text);
         if (auto* widget = qobject_cast<QWidget*>(control)) {
-            const QString name = QString::fromStdString(spokenName(layout.controls[i], state.controls[i].text));
+            const QString name = QString::fromStdString(spokenName(layout_->controls[i], shown.text));
             if (widget->accessibleName() != name) widget->setAccessibleName(name);
-        }
-        if (auto* widget = qobject_cast<QWidget*>(control); widget && !qobject_cast<QMenu*>(widget)) {
-            if (widget->isHidden() == state.controls[i].visible) widget->setVisible(state.controls[i].visible);
+            // Menus are always there; their visibility belongs to their menu action.
+            if (!qobject_cast<QMenu*>(widget) && widget->isHidden() == shown.visible) widget->setVisible(shown.visible);
         } else if (auto* action = qobject_cast<QAction*>(control)) {
-            action->setVisible(state.controls[i].visible);
+            action->setVisible(shown.visible);
         }
     }
 }

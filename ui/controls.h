@@ -51,7 +51,7 @@ public:
 
     // Makes every control show its state and say its name to screen readers; unchanged ones
     // are left alone.
-    void apply(const WindowState& state, const WindowLayout& layout) const;
+    void apply(const WindowState& state) const;
 
 private:
     // Texts fit their places in whatever Japanese font was found: a label grows downward up to
@@ -60,6 +60,7 @@ private:
     // drawn smaller until they do.
     void fitCaptions() const;
 
+    const WindowLayout* layout_ = nullptr;
     std::vector<QObject*> controls_;
     std::map<std::string, QObject*> byName_;
 };

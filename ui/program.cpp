@@ -95,12 +95,12 @@ bool Program::eventFilter(QObject* receiver, QEvent* event) {
 
 void Program::showState() {
     const ViewState& view = workflow_->view();
-    main_.controls().apply(view.windows[0], windowLayout(WindowId::Main));
-    expectedValues_.controls().apply(view.windows[1], windowLayout(WindowId::ExpectedValues));
-    residuals_.controls().apply(view.windows[2], windowLayout(WindowId::Residuals));
-    for (WindowId id : {WindowId::Main, WindowId::ExpectedValues, WindowId::Residuals}) {
-        QWidget& w = window(id);
-        const bool shown = view.windows[static_cast<size_t>(id)].shown;
+    main_.controls().apply(view.windows[static_cast<size_t>(WindowId::Main)]);
+    expectedValues_.controls().apply(view.windows[static_cast<size_t>(WindowId::ExpectedValues)]);
+    residuals_.controls().apply(view.windows[static_cast<size_t>(WindowId::Residuals)]);
+    for (const WindowLayout& layout : windowLayouts()) {
+        QWidget& w = window(layout.id);
+        const bool shown = view.windows[static_cast<size_t>(layout.id)].shown;
         if (shown != w.isVisible()) w.setVisible(shown);
     }
     for (WindowId id : view.raised) window(id).raise();

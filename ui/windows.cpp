@@ -12,7 +12,8 @@ namespace tomokari {
 
 namespace {
 
-void setWindowFont(QWidget* window, const WindowLayout& layout) {
+// Its name (also as one of the controls the runner reports), title and font.
+void setUpWindow(QWidget* window, const WindowLayout& layout) {
     window->setObjectName(QString::fromStdString(layout.name));
     window->setProperty("tomokariControl", true);
     window->setWindowTitle(QString::fromStdString(layout.title));
@@ -23,7 +24,7 @@ void setWindowFont(QWidget* window, const WindowLayout& layout) {
 
 MainWindow::MainWindow() {
     const WindowLayout& layout = windowLayout(WindowId::Main);
-    setWindowFont(this, layout);
+    setUpWindow(this, layout);
     auto* client = new QWidget(this);
     client->setFixedSize(px(layout.client.width), px(layout.client.height));
     setCentralWidget(client);
@@ -63,7 +64,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 SecondaryWindow::SecondaryWindow(WindowId id) {
     const WindowLayout& layout = windowLayout(id);
-    setWindowFont(this, layout);
+    setUpWindow(this, layout);
     // The client area at its place; the window manager puts the frame around it.
     setGeometry(px(layout.client.left), px(layout.client.top), px(layout.client.width), px(layout.client.height));
     setFixedSize(size());
