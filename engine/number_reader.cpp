@@ -1,7 +1,11 @@
 #include "engine/number_reader.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cmath>
+#include <cstdlib>
 #include <limits>
+#include <type_traits>
 
 namespace tomokari {
 
@@ -63,9 +67,20 @@ Scan scanNumber(std::string_view text) {
 template <typename T>
 T valueOf(const Scan& scan) {
     T value = 0;
+#if defined(__cpp_lib_to_chars)
     const char* first = scan.unsignedPart.data();
     const auto result = std::from_chars(first, first + scan.unsignedPart.size(), value, std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range) {
+    const bool outOfRange = result.ec == std::errc::result_out_of_range;
+#else
+    // The browser build's C++ library reads no floating point with from_chars; strtof and strtod
+    // round as exactly, and the scan has left them only digits, a point and an exponent.
+    const std::string digits(scan.unsignedPart);
+    errno = 0;
+    value = std::is_same_v<T, float> ? std::strtof(digits.c_str(), nullptr) : std::strtod(digits.c_str(), nullptr);
+    // A subnormal result also sets ERANGE there; only overflow and underflow to zero count.
+    const bool outOfRange = errno == ERANGE && (std::isinf(value) || value == 0);
+#endif
+    if (outOfRange) {
         value = !scan.zero && scan.order > 0 ? std::numeric_limits<T>::infinity() : T(0);
     }
     return scan.negative ? -value : value;

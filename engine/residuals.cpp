@@ -1,9 +1,8 @@
 #include "engine/residuals.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 
 #include "engine/number_reader.h"
 
@@ -19,9 +18,8 @@ double residualObserved(float observed) {
     if (widened == std::floor(widened)) return widened;
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%.7g", widened);
-    double value = 0;
-    std::from_chars(buffer, buffer + std::strlen(buffer), value);
-    return value;
+    // strtod reads the point that snprintf wrote, whatever the locale makes it.
+    return std::strtod(buffer, nullptr);
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <sstream>
+#include <iterator>
+#include <string_view>
 #include <utility>
 
 #include "engine/chi_square.h"
@@ -51,6 +52,17 @@ std::string withoutDigitGroups(const std::string& field) {
     std::string plain = field;
     std::erase(plain, ',');
     return plain;
+}
+
+// Calls each(piece) for the pieces of `text` cut at `separator`, as std::getline reads them:
+// a separator ends a piece, so no empty piece follows one at the very end.
+template <typename Each>
+void forEachPiece(std::string_view text, char separator, Each each) {
+    while (!text.empty()) {
+        const size_t end = text.find(separator);
+        each(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    }
 }
 
 // A size entry counts when it reads as a whole number; 2.5 is no size.
@@ -133,7 +145,7 @@ bool Workflow::choose(std::string_view item) {
     for (const ScreenItem& candidate : kScreenItems) {
         if (item == candidate.name) screen = &candidate;
     }
-    const bool returns = std::ranges::any_of(kReturnItems, [&](const char* name) { return item == name; });
+    const bool returns = std::any_of(std::begin(kReturnItems), std::end(kReturnItems), [&](const char* name) { return item == name; });
     if (!screen && !returns && item != "owari") return false;
     begin();
     if (view_.exited || view_.question) return true;
@@ -223,7 +235,7 @@ void Workflow::restoreStartTexts(WindowId window, std::initializer_list<std::str
     for (size_t i = 0; i < layouts.size(); ++i) {
         const std::string_view group = std::string_view(layouts[i].name).substr(0, layouts[i].name.find('('));
         ControlState& state = view_.windows[static_cast<size_t>(window)].controls[i];
-        if (state.visible && std::ranges::find(groups, group) != groups.end()) state.text = layouts[i].text;
+        if (state.visible && std::find(groups.begin(), groups.end(), group) != groups.end()) state.text = layouts[i].text;
     }
 }
 
@@ -233,19 +245,20 @@ void Workflow::pasteBlock(int firstCell, const std::string& pasted) {
     while (columns < kMaxColumns && control(kMain, indexedName("Retlab", columns)).visible) ++columns;
     std::string block = pasted;
     for (size_t at; (at = block.find("\r\n")) != std::string::npos;) block.erase(at, 1);
-    std::ranges::replace(block, '\r', '\n');
+    std::replace(block.begin(), block.end(), '\r', '\n');
     if (block.ends_with('\n')) block.pop_back();  // spreadsheets end the last row with a line break too
-    std::istringstream lines(block);
     int row = firstCell / kMaxColumns, rowsLeftOut = 0, columnsLeftOut = 0;
-    for (std::string line; std::getline(lines, line); ++row) {
-        std::istringstream fields(line + "\t");
+    forEachPiece(block, '\n', [&](std::string_view line) {
         int column = firstCell % kMaxColumns;
-        for (std::string field; std::getline(fields, field, '\t'); ++column) {
-            if (row < rows && column < columns) text(kMain, indexedName("mat1", row * kMaxColumns + column)) = withoutDigitGroups(field);
+        // With the tab added every field counts, an empty last one too, and an empty line is one empty field.
+        forEachPiece(std::string(line) + "\t", '\t', [&](std::string_view field) {
+            if (row < rows && column < columns) text(kMain, indexedName("mat1", row * kMaxColumns + column)) = withoutDigitGroups(std::string(field));
             columnsLeftOut = std::max(columnsLeftOut, column + 1 - columns);
-        }
+            ++column;
+        });
         rowsLeftOut = std::max(rowsLeftOut, row + 1 - rows);
-    }
+        ++row;
+    });
     if (rowsLeftOut > 0 || columnsLeftOut > 0) message(pasteLeftOutMessage(rowsLeftOut, columnsLeftOut));
 }
 
@@ -261,8 +274,7 @@ std::string Workflow::copyTable(WindowId window) const {
         size_t height = 0;
         for (const ControlState* box : boxes) {
             std::vector<std::string>& lines = columns.emplace_back();
-            std::istringstream in(box ? box->text : "");
-            for (std::string line; std::getline(in, line);) lines.push_back(line);
+            if (box) forEachPiece(box->text, '\n', [&](std::string_view line) { lines.emplace_back(line); });
             // The residuals window keeps the first line of its boxes empty, beside its headings.
             if (box != boxes.front() && !lines.empty() && lines.front().empty()) lines.erase(lines.begin());
             height = std::max(height, lines.size());

@@ -26,22 +26,23 @@ bool isSeparator(int c) {
     return c == ',' || c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
-// Reads the file in blocks and hands out one whitespace/comma-delimited token at a time,
-// so that nothing past the last token asked for is ever looked at.
+// Hands out one whitespace/comma-delimited token at a time, from text given whole or from a
+// file read in blocks, so that nothing past the last token asked for is ever read.
 class TokenReader {
 public:
-    explicit TokenReader(std::FILE* file) : file_(file) {
-        // Editors on some systems put a byte order mark in front of UTF-8 text.
+    explicit TokenReader(std::string_view text) : bytes_(text.data()), length_(text.size()) { skipByteOrderMark(); }
+
+    explicit TokenReader(std::FILE* file) : file_(file), bytes_(buffer_) {
         while (length_ < 3 && fill()) {
         }
-        if (length_ >= 3 && static_cast<unsigned char>(buffer_[0]) == 0xEF &&
-            static_cast<unsigned char>(buffer_[1]) == 0xBB &&
-            static_cast<unsigned char>(buffer_[2]) == 0xBF) {
-            position_ = 3;
-        }
+        skipByteOrderMark();
     }
 
-    // False at the end of the file or on a read error (see failed()).
+    // bytes_ may point into the object itself.
+    TokenReader(const TokenReader&) = delete;
+    TokenReader& operator=(const TokenReader&) = delete;
+
+    // False at the end of the input or on a read error (see failed()).
     bool next(std::string& token) {
         token.clear();
         int c = get();
@@ -56,9 +57,15 @@ public:
     bool failed() const { return failed_; }
 
 private:
+    // Editors on some systems put a byte order mark in front of UTF-8 text.
+    void skipByteOrderMark() {
+        if (std::string_view(bytes_, length_).starts_with("\xEF\xBB\xBF")) position_ = 3;
+    }
+
     // Appends to the buffer rather than replacing it, so the start-up look for the
     // byte order mark can gather three bytes across short reads.
     bool fill() {
+        if (!file_) return false;  // text given whole has nothing more
         if (position_ == length_) position_ = length_ = 0;
         if (length_ == sizeof buffer_) return true;
         const std::size_t got = std::fread(buffer_ + length_, 1, sizeof buffer_ - length_, file_);
@@ -69,14 +76,15 @@ private:
 
     int get() {
         if (position_ == length_ && !fill()) return EOF;
-        return static_cast<unsigned char>(buffer_[position_++]);
+        return static_cast<unsigned char>(bytes_[position_++]);
     }
 
-    std::FILE* file_;
-    char buffer_[4096];
-    std::size_t position_ = 0;
+    std::FILE* file_ = nullptr;
+    const char* bytes_;  // buffer_, or the text given whole
     std::size_t length_ = 0;
+    std::size_t position_ = 0;
     bool failed_ = false;
+    char buffer_[4096];
 };
 
 struct FileCloser {
@@ -101,41 +109,40 @@ std::filesystem::path absoluteOrAsGiven(const std::filesystem::path& directory) 
     return ec ? directory : absolute;
 }
 
-// Fills `out` with the first `count` numbers of the file, or says why it cannot.
-std::optional<TableLoadError> readNumbers(const std::filesystem::path& directory,
-                                          const char* fileName, float* out, int count) {
-    TableLoadError error;
-    error.fileName = fileName;
-    error.path = directory / fileName;
-    auto fail = [&error](TableFailure failure, std::string detail = {}) {
-        error.failure = failure;
-        error.detail = std::move(detail);
-        return std::optional<TableLoadError>(std::move(error));
-    };
+// Why one file's numbers cannot be had.
+struct Refusal {
+    TableFailure failure;
+    std::string detail = {};
+};
 
-    std::error_code ec;
-    const std::filesystem::file_status status = std::filesystem::status(error.path, ec);
-    if (status.type() == std::filesystem::file_type::not_found) return fail(TableFailure::Missing);
-    // A directory opens fine on some systems and only fails on the first read.
-    if (ec || std::filesystem::is_directory(status)) return fail(TableFailure::Unreadable);
-
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(error.path.c_str(), "rb"));
-    if (!file) return fail(errno == ENOENT ? TableFailure::Missing : TableFailure::Unreadable);
-
-    TokenReader reader(file.get());
+// Fills `out` with the first `count` numbers the reader gives, or says why it cannot.
+std::optional<Refusal> readNumbers(TokenReader& reader, float* out, int count) {
     std::string token;
     int found = 0;
     while (found < count && reader.next(token)) {
         // A read error can cut a token short; do not blame its content.
-        if (reader.failed()) return fail(TableFailure::Unreadable);
+        if (reader.failed()) return Refusal{TableFailure::Unreadable};
         const std::optional<float> value = readNumber<float>(token, kTableSyntax);
-        if (!value) return fail(TableFailure::NotANumber, shortenedToken(token));
-        if (!std::isfinite(*value)) return fail(TableFailure::OutOfRange, shortenedToken(token));
+        if (!value) return Refusal{TableFailure::NotANumber, shortenedToken(token)};
+        if (!std::isfinite(*value)) return Refusal{TableFailure::OutOfRange, shortenedToken(token)};
         out[found++] = *value;
     }
-    if (reader.failed()) return fail(TableFailure::Unreadable);
-    if (found < count) return fail(TableFailure::TooFewNumbers, std::to_string(found));
+    if (reader.failed()) return Refusal{TableFailure::Unreadable};
+    if (found < count) return Refusal{TableFailure::TooFewNumbers, std::to_string(found)};
     return std::nullopt;
+}
+
+std::optional<Refusal> readFileNumbers(const std::filesystem::path& path, float* out, int count) {
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(path, ec);
+    if (status.type() == std::filesystem::file_type::not_found) return Refusal{TableFailure::Missing};
+    // A directory opens fine on some systems and only fails on the first read.
+    if (ec || std::filesystem::is_directory(status)) return Refusal{TableFailure::Unreadable};
+
+    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
+    if (!file) return Refusal{errno == ENOENT ? TableFailure::Missing : TableFailure::Unreadable};
+    TokenReader reader(file.get());
+    return readNumbers(reader, out, count);
 }
 
 // Paths and tokens come from outside and may hold bytes that are not UTF-8, or control
@@ -194,6 +201,36 @@ int expectedCount(const std::string& fileName) {
     return 0;
 }
 
+// Reads chi2prob.dat, then power06.dat, through read(fileName, out, count); errors name the
+// files as in `directory`.
+template <typename Read>
+TableLoadResult load(const std::filesystem::path& directory, Read read) {
+    TableLoadResult result;
+    const auto refused = [&](const char* fileName, float* out, int count) {
+        std::optional<Refusal> refusal = read(fileName, out, count);
+        if (refusal) result.error = TableLoadError{fileName, directory / fileName, refusal->failure, std::move(refusal->detail)};
+        return refusal.has_value();
+    };
+    float critical[kCriticalValueCount];
+    if (refused(kCriticalValueFileName, critical, kCriticalValueCount)) return result;
+    float power[kPowerSampleCount];
+    if (refused(kPowerSampleFileName, power, kPowerSampleCount)) return result;
+
+    ReferenceTables tables;
+    for (int df = 1; df <= kMaxDegreesOfFreedom; ++df) {
+        for (int level = 1; level <= kLevelCount; ++level) {
+            tables.critical.value[static_cast<std::size_t>(df)][static_cast<std::size_t>(level)] =
+                critical[(df - 1) * kLevelCount + (level - 1)];
+        }
+        for (int step = 1; step <= kOmegaStepCount; ++step) {
+            tables.power.value[static_cast<std::size_t>(df)][static_cast<std::size_t>(step)] =
+                power[(df - 1) * kOmegaStepCount + (step - 1)];
+        }
+    }
+    result.tables = tables;
+    return result;
+}
+
 }  // namespace
 
 float CriticalValueTable::at(int df, int level) const {
@@ -242,32 +279,18 @@ std::string TableLoadError::message() const {
 
 TableLoadResult loadReferenceTables(const std::filesystem::path& directory) {
     const std::filesystem::path where = absoluteOrAsGiven(directory);
-    TableLoadResult result;
+    return load(where, [&](const char* fileName, float* out, int count) { return readFileNumbers(where / fileName, out, count); });
+}
 
-    float critical[kCriticalValueCount];
-    if (auto error = readNumbers(where, kCriticalValueFileName, critical, kCriticalValueCount)) {
-        result.error = std::move(error);
-        return result;
-    }
-    float power[kPowerSampleCount];
-    if (auto error = readNumbers(where, kPowerSampleFileName, power, kPowerSampleCount)) {
-        result.error = std::move(error);
-        return result;
-    }
-
-    ReferenceTables tables;
-    for (int df = 1; df <= kMaxDegreesOfFreedom; ++df) {
-        for (int level = 1; level <= kLevelCount; ++level) {
-            tables.critical.value[static_cast<std::size_t>(df)][static_cast<std::size_t>(level)] =
-                critical[(df - 1) * kLevelCount + (level - 1)];
-        }
-        for (int step = 1; step <= kOmegaStepCount; ++step) {
-            tables.power.value[static_cast<std::size_t>(df)][static_cast<std::size_t>(step)] =
-                power[(df - 1) * kOmegaStepCount + (step - 1)];
-        }
-    }
-    result.tables = tables;
-    return result;
+TableLoadResult loadReferenceTables(const std::optional<std::string>& criticalFile,
+                                    const std::optional<std::string>& powerFile,
+                                    const std::filesystem::path& shownDirectory) {
+    return load(shownDirectory, [&](const char* fileName, float* out, int count) -> std::optional<Refusal> {
+        const std::optional<std::string>& contents = std::string_view(fileName) == kCriticalValueFileName ? criticalFile : powerFile;
+        if (!contents) return Refusal{TableFailure::Missing};
+        TokenReader reader(*contents);
+        return readNumbers(reader, out, count);
+    });
 }
 
 }  // namespace tomokari

@@ -60,4 +60,10 @@ struct TableLoadResult {
 // token that is not a decimal number, or one beyond single precision, refuses the whole load.
 TableLoadResult loadReferenceTables(const std::filesystem::path& directory);
 
+// The same load from the two files' contents, read by the caller (nullopt: the file is
+// missing). Errors name the files inside `shownDirectory`, which is never looked at.
+TableLoadResult loadReferenceTables(const std::optional<std::string>& criticalFile,
+                                    const std::optional<std::string>& powerFile,
+                                    const std::filesystem::path& shownDirectory);
+
 }  // namespace tomokari
