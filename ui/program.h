@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <clocale>
 #include <memory>
 #include <optional>
 
@@ -41,6 +42,12 @@ private:
     void perform(Action action);
     void showState();
 
+    // QApplication hands the user's locale to the C library too. Numbers must be written and
+    // read with a point whatever it says, or German settings turn 20.374 into "2,.0374"; so
+    // this comes before the windows, whose captions hold numbers.
+    struct NumbersWithAPoint {
+        NumbersWithAPoint() { std::setlocale(LC_NUMERIC, "C"); }
+    } numbersWithAPoint_;
     Dialogs& dialogs_;
     MainWindow main_;
     ExpectedValuesWindow expectedValues_;
