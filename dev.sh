@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for this project (only what is missing), builds it, and then
 #   ./dev.sh run    starts the program
-#   ./dev.sh test   runs every test, once in a normal build (g++) and once under the sanitizers
-#                   (clang), where short runs of the fuzz targets are tests too
+#   ./dev.sh test   runs every test: a normal build (g++), a build under the sanitizers (clang),
+#                   where short runs of the fuzz targets are tests too, and the browser edition
+#                   (emscripten) in headless Chromium
+#   ./dev.sh web    builds the browser edition and serves it at http://127.0.0.1:8080/
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake make g++ clang libclang-rt-14-dev qt6-base-dev libgl-dev libboost-dev libgtest-dev fonts-ipafont-gothic fonts-noto-cjk file)
+packages=(cmake make g++ clang libclang-rt-14-dev qt6-base-dev libgl-dev libboost-dev libgtest-dev fonts-ipafont-gothic fonts-noto-cjk file locales)
+web_packages=(emscripten chromium nodejs)
+case "${1:-run}" in test | web) packages+=("${web_packages[@]}") ;; esac
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
 done
+# Some Node.js packages bring npm along; Debian's own nodejs does not.
+case "${1:-run}" in test | web) command -v npm >/dev/null || missing+=(npm) ;; esac
 if ((${#missing[@]})); then
     sudo=""
     [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -24,6 +30,16 @@ build() {  # build DIR [cmake options...]
     shift
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
     cmake --build "$dir" -j"$jobs"
+}
+
+# The browser edition: the npm packages as the lock file pins them (what drives Chromium in
+# the tests), then the site. Debian's emscripten finds its JavaScript optimiser's parser only
+# through NODE_PATH.
+build_web() {
+    npm ci --no-audit --no-fund --loglevel=error
+    export NODE_PATH=/usr/share/nodejs
+    emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+    cmake --build build-web -j"$jobs"
 }
 
 case "${1:-run}" in
@@ -42,9 +58,15 @@ case "${1:-run}" in
         fi
         build build-sanitize -DTOMOKARI_SANITIZE=ON -DCMAKE_CXX_COMPILER=clang++
         (cd build-sanitize && ctest --output-on-failure -j"$jobs")
+        build_web
+        (cd build-web && ctest --output-on-failure -j"$jobs")
+        ;;
+    web)
+        build_web
+        exec node tests/web/browser.mjs build-web/site 8080
         ;;
     *)
-        echo "usage: $0 [run|test]" >&2
+        echo "usage: $0 [run|test|web]" >&2
         exit 2
         ;;
 esac

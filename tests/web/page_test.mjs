@@ -1,0 +1,155 @@
+// What the recorded scripts cannot see of the browser edition: the runner's exit statuses, the
+// start-up failure page, the single file opened from disk, the policy against eval, the keyboard.
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import { join } from 'node:path';
+import { after, before, test } from 'node:test';
+import { launch, serve } from './browser.mjs';
+import { open, play } from './tomokari_web_script.mjs';
+
+const build = process.env.TOMOKARI_WEB_BUILD;
+const recorded = process.env.TOMOKARI_RECORDED;
+const site = join(build, 'site');
+const EXAMPLE = 'type Text12 2\ntype Text13 2\nclick Command1\ntype mat1(0) 30\ntype mat1(1) 10\n'
+    + 'type mat1(5) 10\ntype mat1(6) 30\nclick Command7\nclick Command5\ndump\n';
+
+let browser;
+before(async () => {
+    browser = await launch();
+});
+after(() => browser.close());
+
+// A copy of the site with one table file changed (null: removed), served while `use` runs.
+async function withTables(name, content, use) {
+    const dir = mkdtempSync(join(tmpdir(), 'tomokari-site-'));
+    cpSync(site, dir, { recursive: true });
+    if (content === null) rmSync(join(dir, name));
+    else writeFileSync(join(dir, name), content);
+    const server = await serve(dir);
+    try {
+        return await use(server.url, dir);
+    } finally {
+        await server.close();
+        rmSync(dir, { recursive: true });
+    }
+}
+
+// Opens the page and plays the script; fails on any error the page logs.
+async function playOn(url, script) {
+    const { page, state } = await open(browser, url);
+    const errors = [];
+    page.on('console', (message) => message.type() === 'error' && errors.push(message.text()));
+    page.on('pageerror', (error) => errors.push(error.message));
+    assert.equal(state, 'ready');
+    const result = await play(page, script);
+    assert.deepEqual(errors, []);
+    return { page, result };
+}
+
+test('the runner answers as the desktop runner does: dumps and status 0, an error line and status 2', () => {
+    const run = spawnSync(join(build, 'tomokari-web-script'), ['-'], { input: 'dump\nclick Command9\n', encoding: 'utf8' });
+    assert.equal(run.status, 2);
+    assert.equal(run.stderr, 'tomokari-web-script: line 2: unknown button: Command9: click Command9\n');
+    assert.equal(run.stdout.split('\n').length, 2);
+    assert.equal(JSON.parse(run.stdout).windows.Form4.shown, true);
+});
+
+test('a missing table file stops the runner with status 1, naming the file', async () => {
+    await withTables('power06.dat', null, async (url, dir) => {
+        const run = spawnSync(process.execPath, [join(import.meta.dirname, 'tomokari_web_script.mjs'), dir, '-'],
+            { input: 'dump\n', encoding: 'utf8' });
+        assert.equal(run.status, 1);
+        assert.match(run.stderr, /^tomokari-web-script: 数表ファイル power06\.dat が見つかりません。/);
+        assert.equal(run.stdout, '');
+    });
+});
+
+test('a broken table file shows the start-up message and nothing else', async () => {
+    await withTables('chi2prob.dat', '3.84 6.63 x\n', async (url) => {
+        const { page, state } = await open(browser, url);
+        assert.equal(state, 'failed');
+        assert.equal(await page.textContent('.failure .dialog-text'), '数表ファイル chi2prob.dat に数値でない値「x」があります。(/chi2prob.dat)');
+        assert.equal(await page.locator('section.panel').count(), 0);
+        await page.context().close();
+    });
+});
+
+test('the single file opened from disk computes the 2 x 2 example as the desktop does', async () => {
+    const { page, result } = await playOn(`file://${join(build, 'tomokari.html')}`, EXAMPLE);
+    const desktop = JSON.parse(readFileSync(join(recorded, 'copy-every-window.dumps'), 'utf8').split('\n')[1]);
+    const dump = JSON.parse(result.output);
+    assert.equal(dump.windows.Form3.controls.Text11.text, desktop.windows.Form3.controls.Text11.text);
+    assert.deepEqual(dump.windows.Form3, desktop.windows.Form3);
+    await page.context().close();
+});
+
+test('both forms run under a policy that refuses inline script and code from strings', async () => {
+    const server = await serve(site);
+    try {
+        for (const url of [server.url, `file://${join(build, 'tomokari.html')}`]) {
+            const { page } = await open(browser, url);
+            const refusals = [];
+            page.on('console', (message) => message.type() === 'error' && refusals.push(message.text()));
+            const ran = await page.evaluate(async () => {
+                const script = document.createElement('script');
+                script.textContent = 'window.ran = "inline script"';
+                document.head.append(script);
+                setTimeout('window.ran = "string timer"');
+                await new Promise((resolve) => setTimeout(resolve, 50));
+                return window.ran ?? 'nothing';
+            });
+            assert.equal(ran, 'nothing', url);
+            assert.equal(refusals.length, 2, url);
+            await page.context().close();
+        }
+    } finally {
+        await server.close();
+    }
+});
+
+test('Tab follows the keyboard order through what is shown; Enter in a size box presses OK', async () => {
+    const server = await serve(site);
+    after(() => server.close());
+    const { page } = await playOn(server.url, 'type Text12 2\ntype Text13 3\n');
+    await page.focus('[data-window="Form4"] [data-name="Text12"]');
+    await page.keyboard.press('Enter');
+    const shown = await page.evaluate(() => window.tomokari.keyboardOrder.filter(
+        (name) => document.querySelector(`[data-window="Form4"] [data-name="${name}"]`).checkVisibility()));
+    assert.equal(shown.length, 3 + 6 + 6);  // size and OK, a 2 x 3 table, the buttons shown and the text
+    const visited = [];
+    for (const _ of shown) {
+        visited.push(await page.evaluate(() => document.activeElement.dataset.name));
+        await page.keyboard.press('Tab');
+    }
+    assert.deepEqual(visited, shown);
+    await page.context().close();
+});
+
+test('every box, button and heading holds its text, on a laptop and on a phone', async () => {
+    const server = await serve(site);
+    after(() => server.close());
+    const cells = Array.from({ length: 20 }, (_, k) => `type mat1(${k}) ${10 + 3 * k}`).join('\n');
+    const steps = '\nclick Command7\nclick Command5\nclick Command3\n';
+    for (const script of [EXAMPLE.replace('dump\n', steps), `type Text12 4\ntype Text13 5\nclick Command1\n${cells}${steps}click Command8\n`]) {
+        for (const width of [1280, 390]) {
+            const { page } = await playOn(server.url, script);
+            await page.setViewportSize({ width, height: 844 });
+            const spilling = await page.evaluate(() => [...document.querySelectorAll('section.panel [data-name]')]
+                .filter((node) => node.checkVisibility() && !['textarea', 'frame', 'line'].includes(node.dataset.kind))
+                .filter((node) => {
+                    if (node.tagName === 'TEXTAREA' || node.tagName === 'INPUT') {
+                        return node.scrollWidth > node.clientWidth + 1 || node.scrollHeight > node.clientHeight + 1;
+                    }
+                    const text = document.createRange();
+                    text.selectNodeContents(node);
+                    const [t, box] = [text.getBoundingClientRect(), node.getBoundingClientRect()];
+                    return t.left < box.left - 1 || t.right > box.right + 1 || t.top < box.top - 1 || t.bottom > box.bottom + 1;
+                })
+                .map((node) => node.dataset.name));
+            assert.deepEqual(spilling, [], `${width} px wide`);
+            await page.context().close();
+        }
+    }
+});

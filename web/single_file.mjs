@@ -1,0 +1,41 @@
+// Writes the site as one HTML file that works when opened from disk: the page's style, the
+// core's module with its WebAssembly and the two table files inline, in one module script
+// that the Content-Security-Policy allows by its hash.
+//   node single_file.mjs SITE_DIR OUTPUT
+import { createHash } from 'node:crypto';
+import { readFileSync, writeFileSync } from 'node:fs';
+import { join } from 'node:path';
+
+const [site, output] = process.argv.slice(2);
+const read = (name) => readFileSync(join(site, name));
+
+// The two modules become one script: the core's factory stays a local name.
+const core = read('tomokari-core.js').toString().replace(/export default createCore;?\s*$/, '');
+const page = read('page.js').toString().replace(/^export /gm, '');
+const base64 = (name) => read(name).toString('base64');
+const script = `${core}
+${page}
+const fromBase64 = (text) => Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
+const embedded = {
+    'chi2prob.dat': fromBase64('${base64('chi2prob.dat')}'),
+    'power06.dat': fromBase64('${base64('power06.dat')}'),
+};
+start({
+    createCore,
+    moduleOptions: { wasmBinary: fromBase64('${base64('tomokari-core.wasm')}') },
+    fetchTable: async (name) => embedded[name],
+});
+`;
+const style = read('style.css').toString();
+const hash = (text) => `'sha256-${createHash('sha256').update(text).digest('base64')}'`;
+const policy = `default-src 'none'; script-src ${hash(script)} 'wasm-unsafe-eval'; style-src ${hash(style)}; img-src data:; object-src 'none'; base-uri 'none'`;
+const icon = `data:image/svg+xml;base64,${base64('icon.svg')}`;
+
+const html = read('index.html').toString()
+    .replace(/<meta http-equiv="Content-Security-Policy" content="[^"]*">/, `<meta http-equiv="Content-Security-Policy" content="${policy}">`)
+    .replace('<link rel="stylesheet" href="style.css">', () => `<style>${style}</style>`)
+    .replace('href="icon.svg"', () => `href="${icon}"`)
+    .replace(/<link rel="(module)?preload"[^>]*>\n/g, '')
+    .replace('<script type="module" src="main.js"></script>', () => `<script type="module">${script}</script>`);
+if (!html.includes(hash(script).slice(8, 20))) throw new Error('the page has no policy to replace');
+writeFileSync(output, html);
