@@ -38,7 +38,7 @@ build() {  # build DIR [cmake options...]
 build_web() {
     npm ci --no-audit --no-fund --loglevel=error
     export NODE_PATH=/usr/share/nodejs
-    emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=MinSizeRel >/dev/null
+    emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build build-web -j"$jobs"
 }
 
@@ -63,7 +63,7 @@ case "${1:-run}" in
         ;;
     web)
         build_web
-        exec node tests/web/browser.mjs build-web/site 8080
+        exec node web/serve.mjs build-web/site 8080
         ;;
     *)
         echo "usage: $0 [run|test|web]" >&2

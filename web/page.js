@@ -221,7 +221,8 @@ class Page {
 
     // Ctrl+C with nothing selected copies the whole table of the window that has the focus.
     onCopy(event) {
-        const focus = document.activeElement;
+        const inPanel = (node) => this.panels.some((panel) => panel.contains(node));
+        const focus = inPanel(event.target) ? event.target : document.activeElement;
         const index = this.panels.findIndex((panel) => panel.contains(focus));
         if (index < 0 || this.dialogOpen()) return;
         const inBox = focus && typeof focus.selectionStart === 'number' && focus.selectionStart !== focus.selectionEnd;
@@ -314,6 +315,7 @@ class Page {
 
     end() {
         for (const panel of this.panels) panel.hidden = true;
+        this.desktop.hidden = true;
         const note = element('p', 'ended', document.body);
         note.textContent = this.texts.ended;
         document.documentElement.dataset.state = 'ended';

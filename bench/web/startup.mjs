@@ -56,7 +56,7 @@ const median = (values) => {
 
 // Each site from a server process of its own, so that serving never waits on this process.
 async function serve(root) {
-    const server = spawn(process.execPath, [join(here, '..', '..', 'tests', 'web', 'browser.mjs'), root],
+    const server = spawn(process.execPath, [join(here, '..', '..', 'web', 'serve.mjs'), root],
         { stdio: ['ignore', 'pipe', 'inherit'] });
     const [line] = await once(server.stdout, 'data');
     return { url: line.toString().trim(), close: () => server.kill() };

@@ -62,8 +62,7 @@ class Runner {
     }
 
     // The control's kind (null when the window has no control of that name), whether the
-    // program has ended, and whether the control is on the screen.
-    // and where its middle is on the screen.
+    // program has ended, whether the control is on the screen and where its middle is.
     find(selector) {
         return this.page.evaluate((s) => {
             const node = document.querySelector(s);

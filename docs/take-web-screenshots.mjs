@@ -1,9 +1,9 @@
 // The README's pictures of the browser edition: the 2 x 2 example through the residual step,
 // at a laptop's 1280 x 800 and a phone's 390 x 844.
-//   node tests/web/screenshots.mjs SITE_DIR OUTPUT_DIR
+//   node docs/take-web-screenshots.mjs build-web/site docs
 import { join } from 'node:path';
-import { launch, serve } from './browser.mjs';
-import { open, play } from './tomokari_web_script.mjs';
+import { launch, serve } from '../tests/web/browser.mjs';
+import { open, play } from '../tests/web/tomokari_web_script.mjs';
 
 const [site, output] = process.argv.slice(2);
 const server = await serve(site);
