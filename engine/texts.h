@@ -25,6 +25,7 @@ inline constexpr const char* kEndedNote = "トモカリ ポルテノを終了し
 inline constexpr const char* kYesButton = "はい";
 inline constexpr const char* kNoButton = "いいえ";
 inline constexpr const char* kOkButton = "OK";
+inline constexpr const char* kCloseButton = "閉じる";  // what a screen reader says for a title bar's ×
 inline constexpr const char* kDataClearQuestion = "マス目の度数データをクリアしますか？";
 inline constexpr const char* kExpectedZeroMessage = "期待値が０のセルがあるので計算中止";
 // Shown instead of numbers when a cell holds a value beyond the single-precision range.

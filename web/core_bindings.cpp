@@ -104,7 +104,7 @@ std::string layouts() {
                        {"pointSize", number(layout.pointSize)}, {"controls", controls}});
     });
     const std::string texts = object({{"programTitle", jsonText(kProgramTitle)}, {"ended", jsonText(kEndedNote)},
-                                      {"yes", jsonText(kYesButton)}, {"no", jsonText(kNoButton)}, {"ok", jsonText(kOkButton)}});
+                                      {"yes", jsonText(kYesButton)}, {"no", jsonText(kNoButton)}, {"ok", jsonText(kOkButton)}, {"close", jsonText(kCloseButton)}});
     return object({{"windows", windows}, {"keyboardOrder", array(mainKeyboardOrder(), jsonText)}, {"texts", texts}});
 }
 

@@ -89,7 +89,6 @@ class Page {
         this.panels = [];
         this.controls = [];  // per window, in the order of the core's state
         this.stacking = 0;
-        this.boxes = Promise.resolve();
         this.desktop = element('div', 'desktop', document.body);
         this.layouts.forEach((layout, index) => this.buildPanel(layout, index));
         this.fitToViewport();
@@ -119,7 +118,7 @@ class Page {
         close.type = 'button';
         close.textContent = '×';
         close.tabIndex = -1;
-        close.setAttribute('aria-label', '閉じる');
+        close.setAttribute('aria-label', this.texts.close);
         close.addEventListener('click', () => this.perform(() => this.core.close(index)));
         panel.addEventListener('pointerdown', () => this.raise(index));
 
@@ -245,7 +244,7 @@ class Page {
         action();
         const view = this.view();
         this.render(view);
-        this.boxes = (async () => {
+        (async () => {
             for (const message of view.messages) await this.box(message, false);
             if (view.question) {
                 this.core.answer(await this.box(view.question, true));
