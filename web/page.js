@@ -182,7 +182,8 @@ class Page {
                 this.perform(() => this.core.paste(name, text));
             });
             node.addEventListener('keydown', (event) => {
-                if (event.key !== 'Enter') return;
+                // Enter that commits the input method's conversion (full-width digits) is its own.
+                if (event.key !== 'Enter' || event.isComposing || event.keyCode === 229) return;
                 // A box holds one line; Enter in a size box presses OK.
                 event.preventDefault();
                 if (name === 'Text12' || name === 'Text13') this.perform(() => this.core.press('Command1'));

@@ -113,8 +113,14 @@ test('Tab follows the keyboard order through what is shown; Enter in a size box 
     const server = await serve(site);
     after(() => server.close());
     const { page } = await playOn(server.url, 'type Text12 2\ntype Text13 3\n');
-    await page.focus('[data-window="Form4"] [data-name="Text12"]');
+    const size = '[data-window="Form4"] [data-name="Text12"]';
+    const lastCell = '[data-window="Form4"] [data-name="mat1(19)"]';
+    // Enter that commits an input method's conversion does not press OK.
+    await page.$eval(size, (node) => node.dispatchEvent(new KeyboardEvent('keydown', { key: 'Enter', isComposing: true, bubbles: true })));
+    assert.equal(await page.isVisible(lastCell), true);
+    await page.focus(size);
     await page.keyboard.press('Enter');
+    assert.equal(await page.isVisible(lastCell), false);
     const shown = await page.evaluate(() => window.tomokari.keyboardOrder.filter(
         (name) => document.querySelector(`[data-window="Form4"] [data-name="${name}"]`).checkVisibility()));
     assert.equal(shown.length, 3 + 6 + 6);  // size and OK, a 2 x 3 table, the buttons shown and the text
