@@ -3,55 +3,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <deque>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
 
+#include "engine/json_text.h"
 #include "engine/workflow.h"
+#include "tests/script_escapes.h"
 
 namespace tomokari {
 namespace {
 
 namespace fs = std::filesystem;
-
-// As Qt writes JSON: UTF-8 as it is, the short escapes, \u00XX for other control characters.
-std::string jsonString(const std::string& text) {
-    std::string out = "\"";
-    for (unsigned char c : text) {
-        const char* shortEscape = std::strchr("\"\\\n\r\t\b\f", c);
-        if (c != 0 && shortEscape) {
-            out += std::string("\\") + "\"\\nrtbf"[shortEscape - "\"\\\n\r\t\b\f"];
-        } else if (c < 0x20) {
-            char buffer[8];
-            std::snprintf(buffer, sizeof buffer, "\\u%04x", c);
-            out += buffer;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
-// {"key":value,...} in the order of the keys, as Qt sorts them.
-std::string object(const std::map<std::string, std::string>& members) {
-    std::string out;
-    for (const auto& [key, value] : members) out += (out.empty() ? "" : ",") + jsonString(key) + ":" + value;
-    return "{" + out + "}";
-}
-
-// \t, \n, \r and \\ stand for a tab, a line feed, a carriage return and a backslash.
-std::string unescape(const std::string& text) {
-    std::string out;
-    for (size_t i = 0; i < text.size(); ++i) {
-        const size_t escape = text[i] == '\\' && i + 1 < text.size() ? std::string("tnr\\").find(text[i + 1]) : std::string::npos;
-        out += escape == std::string::npos ? text[i] : "\t\n\r\\"[escape];
-        i += escape == std::string::npos ? 0 : 1;
-    }
-    return out;
-}
 
 class CorePlayer {
 public:
@@ -79,7 +44,7 @@ public:
 private:
     void act(const std::string& command, const std::string& rest) {
         const size_t blank = rest.find(' ');
-        const std::string text = blank == std::string::npos ? "" : unescape(rest.substr(blank + 1));
+        const std::string text = blank == std::string::npos ? "" : unescapeScriptText(rest.substr(blank + 1));
         if (command == "type") workflow_.type(rest.substr(0, blank), text);
         if (command == "paste") workflow_.paste(rest.substr(0, blank), clipboard_ = text);
         if (command == "click") workflow_.press(rest);
@@ -89,12 +54,12 @@ private:
             if (command == "copy" && layout.name == rest) clipboard_ = workflow_.copyTable(layout.id);
         }
         for (const Prompt& message : workflow_.view().messages) {
-            messages_ += (messages_.empty() ? "" : ",") + object({{"caption", jsonString(message.caption)}, {"text", jsonString(message.text)}});
+            messages_ += (messages_.empty() ? "" : ",") + jsonObject({{"caption", jsonString(message.caption)}, {"text", jsonString(message.text)}});
         }
         if (const auto& question = workflow_.view().question) {
             const bool yes = answers_.front();
             answers_.pop_front();
-            questions_ += (questions_.empty() ? "" : ",") + object({{"answer", yes ? "\"yes\"" : "\"no\""},
+            questions_ += (questions_.empty() ? "" : ",") + jsonObject({{"answer", yes ? "\"yes\"" : "\"no\""},
                                                                     {"caption", jsonString(question->caption)},
                                                                     {"text", jsonString(question->text)}});
             workflow_.answer(yes);
@@ -111,12 +76,12 @@ private:
             for (size_t i = 0; i < layout.controls.size(); ++i) {
                 std::map<std::string, std::string> control{{"visible", boolean(state.controls[i].visible)}};
                 if (layout.controls[i].kind != ControlKind::Line) control["text"] = jsonString(state.controls[i].text);
-                controls[layout.controls[i].name] = object(control);
+                controls[layout.controls[i].name] = jsonObject(control);
             }
-            windows[layout.name] = object({{"controls", object(controls)}, {"shown", boolean(state.shown)}, {"title", jsonString(layout.title)}});
+            windows[layout.name] = jsonObject({{"controls", jsonObject(controls)}, {"shown", boolean(state.shown)}, {"title", jsonString(layout.title)}});
         }
-        return object({{"clipboard", jsonString(clipboard_)}, {"exited", boolean(view.exited)}, {"messages", "[" + messages_ + "]"}, {"questions", "[" + questions_ + "]"},
-                       {"windows", object(windows)}});
+        return jsonObject({{"clipboard", jsonString(clipboard_)}, {"exited", boolean(view.exited)}, {"messages", "[" + messages_ + "]"}, {"questions", "[" + questions_ + "]"},
+                       {"windows", jsonObject(windows)}});
     }
 
     Workflow workflow_;

@@ -4,11 +4,11 @@
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 #include <cstdio>
-#include <initializer_list>
 #include <optional>
 #include <string_view>
 #include <utility>
 
+#include "engine/json_text.h"
 #include "engine/texts.h"
 #include "engine/workflow.h"
 
@@ -17,31 +17,6 @@ namespace {
 
 // The page takes the layouts and each state as one JSON text: one crossing of the boundary
 // instead of one for every property of some two hundred controls.
-std::string jsonText(std::string_view text) {
-    std::string out = "\"";
-    for (const char c : text) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", byte);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    return out + '"';
-}
-
-// {"key":value,...}: every value already JSON.
-std::string object(std::initializer_list<std::pair<const char*, std::string>> members) {
-    std::string out;
-    for (const auto& [key, value] : members) out += std::string(out.empty() ? "" : ",") + '"' + key + "\":" + value;
-    return "{" + out + "}";
-}
-
 template <typename Range, typename Write>
 std::string array(const Range& items, Write write) {
     std::string out;
@@ -86,26 +61,26 @@ const char* alignmentName(Alignment alignment) {
 }
 
 std::string rect(const Rect& r) {
-    return object({{"left", number(r.left)}, {"top", number(r.top)}, {"width", number(r.width)}, {"height", number(r.height)}});
+    return jsonObject({{"left", number(r.left)}, {"top", number(r.top)}, {"width", number(r.width)}, {"height", number(r.height)}});
 }
 
-std::string prompt(const Prompt& p) { return object({{"caption", jsonText(p.caption)}, {"text", jsonText(p.text)}}); }
+std::string prompt(const Prompt& p) { return jsonObject({{"caption", jsonString(p.caption)}, {"text", jsonString(p.text)}}); }
 
 // Every window with its controls, in the order that view() reports them, with the main
 // window's keyboard order and the page's own fixed texts.
 std::string layouts() {
     const std::string windows = array(windowLayouts(), [](const WindowLayout& layout) {
         const std::string controls = array(layout.controls, [](const ControlLayout& c) {
-            return object({{"name", jsonText(c.name)}, {"kind", jsonText(kindName(c.kind))}, {"rect", rect(c.rect)},
-                           {"pointSize", number(c.pointSize)}, {"alignment", jsonText(alignmentName(c.alignment))},
-                           {"parent", jsonText(c.parent)}});
+            return jsonObject({{"name", jsonString(c.name)}, {"kind", jsonString(kindName(c.kind))}, {"rect", rect(c.rect)},
+                           {"pointSize", number(c.pointSize)}, {"alignment", jsonString(alignmentName(c.alignment))},
+                           {"parent", jsonString(c.parent)}});
         });
-        return object({{"name", jsonText(layout.name)}, {"title", jsonText(layout.title)}, {"client", rect(layout.client)},
+        return jsonObject({{"name", jsonString(layout.name)}, {"title", jsonString(layout.title)}, {"client", rect(layout.client)},
                        {"pointSize", number(layout.pointSize)}, {"controls", controls}});
     });
-    const std::string texts = object({{"programTitle", jsonText(kProgramTitle)}, {"ended", jsonText(kEndedNote)},
-                                      {"yes", jsonText(kYesButton)}, {"no", jsonText(kNoButton)}, {"ok", jsonText(kOkButton)}, {"close", jsonText(kCloseButton)}});
-    return object({{"windows", windows}, {"keyboardOrder", array(mainKeyboardOrder(), jsonText)}, {"texts", texts}});
+    const std::string texts = jsonObject({{"programTitle", jsonString(kProgramTitle)}, {"ended", jsonString(kEndedNote)},
+                                      {"yes", jsonString(kYesButton)}, {"no", jsonString(kNoButton)}, {"ok", jsonString(kOkButton)}, {"close", jsonString(kCloseButton)}});
+    return jsonObject({{"windows", windows}, {"keyboardOrder", array(mainKeyboardOrder(), jsonString)}, {"texts", texts}});
 }
 
 WindowId windowId(int index) {
@@ -158,13 +133,13 @@ public:
             std::string controls;
             for (size_t i = 0; i < layouts.size(); ++i) {
                 const ControlState& c = state.windows[w].controls[i];
-                controls += (i ? "," : "") + object({{"text", jsonText(c.text)}, {"visible", boolean(c.visible)},
-                                                     {"spoken", jsonText(spokenName(layouts[i], c.text))}});
+                controls += (i ? "," : "") + jsonObject({{"text", jsonString(c.text)}, {"visible", boolean(c.visible)},
+                                                     {"spoken", jsonString(spokenName(layouts[i], c.text))}});
             }
-            windows += (w ? "," : "") + object({{"shown", boolean(state.windows[w].shown)}, {"controls", "[" + controls + "]"}});
+            windows += (w ? "," : "") + jsonObject({{"shown", boolean(state.windows[w].shown)}, {"controls", "[" + controls + "]"}});
         }
         windows = "[" + windows + "]";
-        return object({{"exited", boolean(state.exited)}, {"windows", windows},
+        return jsonObject({{"exited", boolean(state.exited)}, {"windows", windows},
                        {"question", state.question ? prompt(*state.question) : "null"},
                        {"messages", array(state.messages, prompt)},
                        {"raised", array(state.raised, [](WindowId id) { return number(static_cast<int>(id)); })}});
