@@ -17,6 +17,7 @@
 #include <deque>
 #include <iostream>
 
+#include "tests/script_escapes.h"
 #include "ui/controls.h"
 #include "ui/dialogs.h"
 #include "ui/program.h"
@@ -73,17 +74,6 @@ QJsonObject dumpWindow(QWidget* window, bool exited) {
     return QJsonObject{{"shown", !exited && window->isVisible()}, {"title", window->windowTitle()}, {"controls", controls}};
 }
 
-// \t, \n, \r and \\ stand for a tab, a line feed, a carriage return and a backslash.
-QString unescape(const QString& text) {
-    QString result;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const qsizetype escape = text[i] == u'\\' && i + 1 < text.size() ? QStringLiteral("tnr\\").indexOf(text[i + 1]) : -1;
-        result += escape < 0 ? text[i] : QStringLiteral("\t\n\r\\")[escape];
-        i += escape < 0 ? 0 : 1;
-    }
-    return result;
-}
-
 class Runner {
 public:
     explicit Runner(Program& program, ScriptDialogs& dialogs)
@@ -120,7 +110,7 @@ private:
     void type(const QString& rest, bool paste) {
         const qsizetype blank = rest.indexOf(QLatin1Char(' '));
         const QString name = blank < 0 ? rest : rest.left(blank);
-        const QString text = blank < 0 ? QString() : unescape(rest.mid(blank + 1));
+        const QString text = blank < 0 ? QString() : QString::fromStdString(unescapeScriptText(rest.mid(blank + 1).toStdString()));
         auto* box = dynamic_cast<InputBox*>(form4_.findChild<QObject*>(name));
         if (!box) throw ScriptError{"unknown input box: " + name};
         if (dialogs_.exited) return;
