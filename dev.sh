@@ -9,7 +9,8 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 packages=(cmake make g++ clang libclang-rt-14-dev qt6-base-dev libgl-dev libboost-dev libgtest-dev fonts-ipafont-gothic fonts-noto-cjk file locales)
-web_packages=(emscripten chromium nodejs)
+# Debian's Node.js loads these three of its built-in modules from /usr/share/nodejs.
+web_packages=(emscripten chromium nodejs node-acorn node-cjs-module-lexer node-undici)
 case "${1:-run}" in test | web) packages+=("${web_packages[@]}") ;; esac
 missing=()
 for package in "${packages[@]}"; do
@@ -38,8 +39,30 @@ build() {  # build DIR [cmake options...]
 build_web() {
     npm ci --no-audit --no-fund --loglevel=error
     export NODE_PATH=/usr/share/nodejs
-    emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release >/dev/null
+    emcmake cmake -S . -B build-web -DCMAKE_BUILD_TYPE=Release "$@" >/dev/null
     cmake --build build-web -j"$jobs"
+}
+
+# Debian 12's own Node.js 18 for the browser tests, where `node` is a newer one from elsewhere:
+# unpacked from Debian's packages into build-web/debian-node, not installed, so that a call that
+# only a newer Node.js has fails the suite here too. Prints the path of a `node` that runs it.
+debian_node() {
+    local dir=build-web/debian-node
+    if ! "$dir/node" --version >/dev/null 2>&1; then
+        local version
+        version=$(apt-cache madison nodejs | awk '$3 ~ /^18\./ { print $3; exit }')
+        [ -n "$version" ] || { echo "dev.sh: no Node.js 18 in the Debian archives apt knows" >&2; return 1; }
+        rm -rf "$dir" && mkdir -p "$dir/debs"
+        (cd "$dir/debs" && apt-get download -qq "nodejs=$version" "libnode108=$version" \
+            libuv1 libc-ares2 libbrotli1 libnghttp2-14 libicu72 libssl3 2>/dev/null)
+        for deb in "$dir"/debs/*.deb; do dpkg -x "$deb" "$dir/root"; done
+        local libs
+        libs=$(cd "$dir/root" && pwd)/$(cd "$dir/root" && echo usr/lib/*-linux-gnu)
+        printf '#!/bin/sh\nLD_LIBRARY_PATH=%s${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH} exec %s "$@"\n' \
+            "$libs" "$(cd "$dir/root/usr/bin" && pwd)/node" >"$dir/node"
+        chmod +x "$dir/node"
+    fi
+    echo "$(cd "$dir" && pwd)/node"
 }
 
 case "${1:-run}" in
@@ -58,7 +81,12 @@ case "${1:-run}" in
         fi
         build build-sanitize -DTOMOKARI_SANITIZE=ON -DCMAKE_CXX_COMPILER=clang++
         (cd build-sanitize && ctest --output-on-failure -j"$jobs")
-        build_web
+        debian=()
+        if [ "$(node -p 'process.versions.node.split(".")[0]')" -gt 18 ]; then
+            mkdir -p build-web
+            debian=(-DTOMOKARI_DEBIAN_NODE="$(debian_node)")
+        fi
+        build_web "${debian[@]}"
         (cd build-web && ctest --output-on-failure -j"$jobs")
         ;;
     web)

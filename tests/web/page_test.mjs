@@ -4,7 +4,8 @@ import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { dirname, join } from 'node:path';
+import { fileURLToPath } from 'node:url';
 import { after, before, test } from 'node:test';
 import { launch, serve } from './browser.mjs';
 import { open, play } from './tomokari_web_script.mjs';
@@ -14,6 +15,10 @@ const recorded = process.env.TOMOKARI_RECORDED;
 const site = join(build, 'site');
 const EXAMPLE = 'type Text12 2\ntype Text13 2\nclick Command1\ntype mat1(0) 30\ntype mat1(1) 10\n'
     + 'type mat1(5) 10\ntype mat1(6) 30\nclick Command7\nclick Command5\ndump\n';
+
+// The runner under the Node.js that runs these tests, which may be another than the wrapper's.
+const runner = (siteDir, input) => spawnSync(process.execPath,
+    [join(dirname(fileURLToPath(import.meta.url)), 'tomokari_web_script.mjs'), siteDir, '-'], { input, encoding: 'utf8' });
 
 let browser;
 before(async () => {
@@ -49,7 +54,7 @@ async function playOn(url, script) {
 }
 
 test('the runner answers as the desktop runner does: dumps and status 0, an error line and status 2', () => {
-    const run = spawnSync(join(build, 'tomokari-web-script'), ['-'], { input: 'dump\nclick Command9\n', encoding: 'utf8' });
+    const run = runner(site, 'dump\nclick Command9\n');
     assert.equal(run.status, 2);
     assert.equal(run.stderr, 'tomokari-web-script: line 2: unknown button: Command9: click Command9\n');
     assert.equal(run.stdout.split('\n').length, 2);
@@ -58,8 +63,7 @@ test('the runner answers as the desktop runner does: dumps and status 0, an erro
 
 test('a missing table file stops the runner with status 1, naming the file', async () => {
     await withTables('power06.dat', null, async (url, dir) => {
-        const run = spawnSync(process.execPath, [join(import.meta.dirname, 'tomokari_web_script.mjs'), dir, '-'],
-            { input: 'dump\n', encoding: 'utf8' });
+        const run = runner(dir, 'dump\n');
         assert.equal(run.status, 1);
         assert.match(run.stderr, /^tomokari-web-script: 数表ファイル power06\.dat が見つかりません。/);
         assert.equal(run.stdout, '');
