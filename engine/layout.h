@@ -4,6 +4,7 @@
 // 15 twips are one pixel at 96 dpi). Plain data: a front end builds its widgets from it.
 
 #include <array>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,6 +28,11 @@ enum class ControlKind {
     MenuItem,     // an item of a drop-down menu
     MenuCommand,  // an item standing in the menu bar itself
 };
+
+// What an input box holds at most, in characters (Unicode code points): the core keeps no more
+// of what is typed or pasted, cut before a whole character, and a front end shows exactly what it
+// keeps. A front end's own limit, counted in UTF-16 units, is at least twice this.
+inline constexpr std::size_t kInputBoxCharacters = 10000;
 
 enum class Alignment { Left, Center, Right, RightTop };
 

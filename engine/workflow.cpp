@@ -65,6 +65,20 @@ void forEachPiece(std::string_view text, char separator, Each each) {
     }
 }
 
+// The text as an input box keeps it: at most kInputBoxCharacters characters, cut before the
+// lead byte of the first one too many, so that no character is split.
+std::string boxText(std::string text) {
+    size_t characters = 0;
+    for (size_t at = 0; at < text.size(); ++at) {
+        const bool lead = (static_cast<unsigned char>(text[at]) & 0xC0) != 0x80;
+        if (lead && ++characters > kInputBoxCharacters) {
+            text.resize(at);
+            break;
+        }
+    }
+    return text;
+}
+
 // A size entry counts when it reads as a whole number; 2.5 is no size.
 bool isWhole(double value) { return std::isfinite(value) && value == std::floor(value); }
 
@@ -104,16 +118,16 @@ std::string* Workflow::inputText(std::string_view box) {
 }
 
 bool Workflow::type(std::string_view box, std::string newText) {
-    std::string* boxText = inputText(box);
-    if (!boxText) return false;
+    std::string* target = inputText(box);
+    if (!target) return false;
     begin();
-    if (!view_.exited && !view_.question) *boxText = std::move(newText);
+    if (!view_.exited && !view_.question) *target = boxText(std::move(newText));
     return true;
 }
 
 bool Workflow::paste(std::string_view box, std::string pasted) {
-    std::string* boxText = inputText(box);
-    if (!boxText) return false;
+    std::string* target = inputText(box);
+    if (!target) return false;
     begin();
     if (view_.exited || view_.question) return true;
     const bool block = pasted.find_first_of("\t\r\n") != std::string::npos;
@@ -122,7 +136,7 @@ bool Workflow::paste(std::string_view box, std::string pasted) {
         pasteBlock(k, pasted);
         return true;
     }
-    *boxText = std::move(pasted);
+    *target = boxText(std::move(pasted));
     return true;
 }
 
@@ -252,7 +266,7 @@ void Workflow::pasteBlock(int firstCell, const std::string& pasted) {
         int column = firstCell % kMaxColumns;
         // With the tab added every field counts, an empty last one too, and an empty line is one empty field.
         forEachPiece(std::string(line) + "\t", '\t', [&](std::string_view field) {
-            if (row < rows && column < columns) text(kMain, indexedName("mat1", row * kMaxColumns + column)) = withoutDigitGroups(std::string(field));
+            if (row < rows && column < columns) text(kMain, indexedName("mat1", row * kMaxColumns + column)) = boxText(withoutDigitGroups(std::string(field)));
             columnsLeftOut = std::max(columnsLeftOut, column + 1 - columns);
             ++column;
         });
@@ -324,8 +338,7 @@ void Workflow::confirmSize() {
     totalsDone_ = false;
     const double rows = sizeTextValue(text(kMain, "Text12"));
     const double columns = sizeTextValue(text(kMain, "Text13"));
-    view_.windows[static_cast<size_t>(kResiduals)].shown = false;
-    at(kMain, "Command3").visible = false;
+    hideTestResults();
 
     if (!isWhole(rows) || !isWhole(columns) || rows < 1 || rows > kMaxRows || columns < 2 || columns > kMaxColumns) {
         text(kMain, "Text12") = text(kMain, "Text13") = "?";
@@ -345,8 +358,17 @@ void Workflow::clearSize() {
     text(kMain, "Text13").clear();
 }
 
+// The residuals and the power analysis belong to the test of the table whose totals are shown:
+// a new size or new totals take them away until a test completes.
+void Workflow::hideTestResults() {
+    view_.windows[static_cast<size_t>(kResiduals)].shown = false;
+    at(kMain, "Command3").visible = false;
+    at(kMain, "Command8").visible = false;
+}
+
 void Workflow::totals() {
     totalsDone_ = true;
+    hideTestResults();
     text(kMain, "Text11") = restoreText_;
     reset(table_);
     for (int i = 0; i < kMaxRows; ++i) text(kMain, indexedName("Ikei", i)) = "0";

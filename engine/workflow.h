@@ -91,6 +91,7 @@ private:
     std::array<std::string, kCellCount> cellEntries() const;
     void pasteBlock(int firstCell, const std::string& pasted);
 
+    void hideTestResults();
     void confirmSize();
     void clearSize();
     void totals();

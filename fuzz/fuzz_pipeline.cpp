@@ -1,9 +1,12 @@
 // The workflow core driven by any sequence of user actions, checked after each: every text shown is showable,
-// every window's grid shows the same rows and columns, and hidden boxes of the other windows keep their text.
-// Input, actions of two bytes, any other pair skipped: "t" box, then the text and "|", types into a box, "v"
-// pastes it there ('a' Text12, 'b' Text13, 'c'.. mat1(0)..), "p" n presses Command<n>, "m" k chooses menu
-// item k ('a'..'l'), "x" w closes window w ('0'..'2'), "ay" and "an" answer the question yes or no.
+// every window's grid shows the same rows and columns, hidden boxes of the other windows keep their text, a box
+// keeps what was typed up to its limit and never a split character, and after a new size or new totals no residual
+// or power figure is shown until a test. Input, actions of two bytes, any other pair skipped: "t" box, then the
+// text and "|", types into a box, "r" types the text repeated beyond a box's limit, "v" pastes it there ('a'
+// Text12, 'b' Text13, 'c'.. mat1(0)..), "p" n presses Command<n>, "m" k chooses menu item k ('a'..'l'), "x" w
+// closes window w ('0'..'2'), "ay" and "an" answer the question yes or no.
 
+#include <algorithm>
 #include <cstdint>
 
 #include "engine/workflow.h"
@@ -41,27 +44,59 @@ static void check(const Workflow& flow, const ViewState& before) {
     for (const Prompt& prompt : view.messages) require(isShowable(prompt.text), "messages are showable", prompt.text);
 }
 
+static std::size_t characters(std::string_view text) {
+    std::size_t count = 0;
+    for (const char c : text) count += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return count;
+}
+
+// A box keeps the start of what was typed, whole characters up to its limit.
+static void checkTyped(const std::string& typed, const std::string& kept) {
+    require(typed.starts_with(kept), "a box keeps the start of what was typed", kept);
+    require(characters(kept) == std::min(characters(typed), kInputBoxCharacters), "a box keeps all it can hold");
+    require(!isValidUtf8(typed) || isValidUtf8(kept), "no character is split", kept);
+}
+
+// From a new size or new totals until the next test, neither residuals nor the power step are there.
+static void checkNoTestResults(const Workflow& flow) {
+    require(!flow.view().windows[static_cast<std::size_t>(WindowId::Residuals)].shown, "no residuals before a test");
+    require(!flow.control(WindowId::Main, "Command3").visible, "no residual step before a test");
+    require(!flow.control(WindowId::Main, "Command8").visible, "no power step before a test");
+}
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     static const TableLoadResult loaded = loadReferenceTables(TOMOKARI_DATA_DIR);
     require(loaded.tables.has_value(), "the shipped tables load");
     Workflow flow(*loaded.tables);
     const std::string_view input(reinterpret_cast<const char*>(data), size);
+    bool awaitingTest = false;
     for (std::size_t i = 0; i + 1 < size; i += 2) {
         const char op = input[i];
         const unsigned arg = data[i + 1];
-        const bool withText = op == 't' || op == 'v';
-        const std::string text(withText ? input.substr(i + 2, input.find('|', i + 2) - i - 2) : "");
+        const bool withText = op == 't' || op == 'r' || op == 'v';
+        std::string text(withText ? input.substr(i + 2, input.find('|', i + 2) - i - 2) : "");
         i += text.size() + withText;  // past the text and its '|'
+        if (op == 'r') {
+            const std::string piece = text.empty() ? "0" : text;
+            text.clear();
+            while (text.size() <= 4 * kInputBoxCharacters) text += piece;
+        }
         const int box = static_cast<int>((arg - 'a') % (kCellCount + 2));
         const ViewState before = flow.view();
+        const bool acting = !before.exited && !before.question;
         const std::string name = box < 2 ? (box ? "Text13" : "Text12") : indexedName("mat1", box - 2);
-        if (withText) require(op == 't' ? flow.type(name, text) : flow.paste(name, text), "a box");
-        else if (op == 'p') require(flow.press("Command" + std::to_string((arg - '1') % 8 + 1)), "a button");
+        const std::string button = "Command" + std::to_string((arg - '1') % 8 + 1);
+        if (withText) require(op == 'v' ? flow.paste(name, text) : flow.type(name, text), "a box");
+        else if (op == 'p') require(flow.press(button), "a button");
         else if (op == 'm') require(flow.choose(kMenuItems[(arg - 'a') % std::size(kMenuItems)]), "a menu item");
         else if (op == 'x') flow.close(static_cast<WindowId>(arg % kWindowCount));
         else if (op == 'a' && before.question) flow.answer(arg == 'y');  // only a question that is shown
         else continue;
         check(flow, before);
+        if (acting && op != 'v' && withText) checkTyped(text, flow.control(WindowId::Main, name).text);
+        if (acting && op == 'p' && (button == "Command1" || button == "Command7")) awaitingTest = true;
+        if (acting && op == 'p' && button == "Command5") awaitingTest = false;
+        if (awaitingTest) checkNoTestResults(flow);
     }
     return 0;
 }

@@ -52,6 +52,8 @@ QLineEdit* lineBox(const ControlLayout& layout, QWidget* parent) {
     QLineEdit* box = layout.kind == ControlKind::InputBox ? new InputBox(QString::fromStdString(layout.text), parent)
                                                         : new QLineEdit(QString::fromStdString(layout.text), parent);
     box->setAlignment(qtAlignment(layout.alignment, Qt::AlignVCenter));
+    // Never fewer than the core keeps: a character takes at most two UTF-16 units.
+    if (layout.kind == ControlKind::InputBox) box->setMaxLength(static_cast<int>(2 * kInputBoxCharacters));
     if (layout.kind == ControlKind::TotalBox) {
         box->setReadOnly(true);  // totals are results, never input
         box->setFocusPolicy(Qt::NoFocus);

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include "ui/dialogs.h"
 
@@ -39,8 +40,13 @@ void Program::connectControls() {
     for (QObject* control : main_.controls().all()) {
         const std::string name = control->objectName().toStdString();
         if (auto* box = dynamic_cast<InputBox*>(control)) {
-            QObject::connect(box, &QLineEdit::textChanged, [this, name](const QString& text) {
+            QObject::connect(box, &QLineEdit::textChanged, [this, box, name](const QString& text) {
                 workflow_->type(name, text.toStdString());
+                // The box shows what the core keeps: beyond its limit, that is less than was typed.
+                const QString kept = QString::fromStdString(workflow_->control(WindowId::Main, name).text);
+                if (kept == text) return;
+                const QSignalBlocker blocker(box);
+                box->setText(kept);
             });
             box->onPaste = [this, name](const QString& text) { perform([&] { workflow_->paste(name, text.toStdString()); }); };
         } else if (auto* button = qobject_cast<QPushButton*>(control)) {

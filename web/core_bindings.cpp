@@ -80,7 +80,8 @@ std::string layouts() {
     });
     const std::string texts = jsonObject({{"programTitle", jsonString(kProgramTitle)}, {"ended", jsonString(kEndedNote)},
                                       {"yes", jsonString(kYesButton)}, {"no", jsonString(kNoButton)}, {"ok", jsonString(kOkButton)}, {"close", jsonString(kCloseButton)}});
-    return jsonObject({{"windows", windows}, {"keyboardOrder", array(mainKeyboardOrder(), jsonString)}, {"texts", texts}});
+    return jsonObject({{"windows", windows}, {"keyboardOrder", array(mainKeyboardOrder(), jsonString)}, {"texts", texts},
+                       {"inputCharacters", number(static_cast<double>(kInputBoxCharacters))}});
 }
 
 WindowId windowId(int index) {
@@ -110,7 +111,11 @@ public:
     // The start-up message, or "" when the program runs.
     std::string failure() const { return failure_; }
 
-    bool type(const std::string& box, const std::string& text) { return workflow_ && workflow_->type(box, text); }
+    // What the box keeps of the text typed into it, which the page then shows.
+    std::string type(const std::string& box, const std::string& text) {
+        if (!workflow_ || !workflow_->type(box, text)) return text;
+        return workflow_->control(WindowId::Main, box).text;
+    }
     bool paste(const std::string& box, const std::string& text) { return workflow_ && workflow_->paste(box, text); }
     bool press(const std::string& button) { return workflow_ && workflow_->press(button); }
     bool choose(const std::string& item) { return workflow_ && workflow_->choose(item); }

@@ -85,6 +85,7 @@ class Page {
         this.core = core;
         this.texts = layouts.texts;
         this.keyboardOrder = layouts.keyboardOrder;
+        this.inputCharacters = layouts.inputCharacters;
         this.layouts = layouts.windows;
         this.panels = [];
         this.controls = [];  // per window, in the order of the core's state
@@ -175,7 +176,13 @@ class Page {
         if (kind === 'button') {
             node.addEventListener('click', () => this.perform(() => this.core.press(name)));
         } else if (kind === 'input') {
-            node.addEventListener('input', () => this.core.type(name, node.value));
+            // Never fewer than the core keeps (a character takes at most two UTF-16 units); the
+            // box then shows exactly what the core keeps.
+            node.maxLength = 2 * this.inputCharacters;
+            node.addEventListener('input', () => {
+                const kept = this.core.type(name, node.value);
+                if (kept !== node.value) node.value = kept;
+            });
             node.addEventListener('paste', (event) => {
                 event.preventDefault();
                 const text = event.clipboardData ? event.clipboardData.getData('text/plain') : '';

@@ -113,6 +113,19 @@ test('both forms run under a policy that refuses inline script and code from str
     }
 });
 
+test('a box shows exactly what the core computes with: a long paste cut, no character split', async () => {
+    const server = await serve(site);
+    after(() => server.close());
+    const smile = '\u{1F600}';
+    const script = `click Command1\npaste mat1(0) ${'0'.repeat(39999)}7\nclick Command7\ntype mat1(1) a${smile.repeat(20000)}\ndump\n`;
+    const { page, result } = await playOn(server.url, script);
+    const { controls } = JSON.parse(result.output).windows.Form4;
+    assert.equal(controls['mat1(0)'].text, '0'.repeat(10000));
+    assert.equal(controls['Ikei(0)'].text, ' 54');  // 0 + 12 + 13 + 14 + 15
+    assert.equal(controls['mat1(1)'].text, `a${smile.repeat(9999)}`);
+    await page.context().close();
+});
+
 test('Tab follows the keyboard order through what is shown; Enter in a size box presses OK', async () => {
     const server = await serve(site);
     after(() => server.close());
