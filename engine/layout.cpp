@@ -77,6 +77,7 @@ void addGrid(std::vector<ControlLayout>& controls, const GridGeometry& g, std::s
                             g.firstCell.width, g.firstCell.height};
             add(indexedName("mat1", cellIndex(i, j)), g.cellKind, cellText(i, j), cell, g.cellPointSize,
                 g.cellAlignment, true, gridName(i, j));
+            if (g.cellKind == ControlKind::InputBox) controls.back().enter = EnterKey::MovesOn;
         }
     }
     for (int i = 0; i < kMaxRows; ++i) {
@@ -122,6 +123,7 @@ WindowLayout mainWindow() {
          {std::tuple{"Text12", "4", 2106, "行数"}, std::tuple{"Text13", "5", 2925, "列数"}}) {
         ControlLayout entry = control(name, K::InputBox, text, {left, 351, 481, 450}, 14, "", spoken);
         entry.alignment = Alignment::Center;
+        entry.enter = EnterKey::PressesOk;
         c.push_back(entry);
     }
     c.push_back(control("Command1", K::Button, "ＯＫ(1)", {3978, 351, 735, 495}, 9));

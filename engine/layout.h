@@ -36,6 +36,13 @@ inline constexpr std::size_t kInputBoxCharacters = 10000;
 
 enum class Alignment { Left, Center, Right, RightTop };
 
+// What the Enter key does in an input box, the same in every front end.
+enum class EnterKey {
+    Nothing,
+    PressesOk,  // a size box: confirms the size, as ＯＫ(1) does
+    MovesOn,    // a cell: on to the next control of the keyboard order, as in a spreadsheet
+};
+
 struct Rect {
     int left = 0, top = 0, width = 0, height = 0;
 };
@@ -50,6 +57,7 @@ struct ControlLayout {
     std::string parent;  // "" for the window itself, else a Frame's or a Menu's name
     bool visible;        // at start-up
     std::string spoken;  // what a screen reader says for it; empty: its text as one phrase
+    EnterKey enter = EnterKey::Nothing;
 };
 
 struct WindowLayout {

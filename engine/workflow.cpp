@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <stdexcept>
 #include <string_view>
 #include <utility>
 
@@ -103,7 +104,12 @@ Workflow::Workflow(const ReferenceTables& tables) : tables_(tables) {
 
 const ControlState& Workflow::control(WindowId window, std::string_view name) const {
     const auto& names = index_[static_cast<size_t>(window)];
-    return view_.windows[static_cast<size_t>(window)].controls[names.find(name)->second];
+    const auto found = names.find(name);
+    // A name that is no control is a fault of the caller: it stops here, never reads elsewhere.
+    if (found == names.end()) {
+        throw std::out_of_range("no control " + std::string(name) + " in " + windowLayout(window).name);
+    }
+    return view_.windows[static_cast<size_t>(window)].controls[found->second];
 }
 
 ControlState& Workflow::at(WindowId window, std::string_view name) {

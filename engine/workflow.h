@@ -48,6 +48,7 @@ public:
     explicit Workflow(const ReferenceTables& tables);
 
     const ViewState& view() const { return view_; }
+    // Throws std::out_of_range for a name that is no control of the window.
     const ControlState& control(WindowId window, std::string_view name) const;
 
     // Each returns false when the name is no control of that kind (nothing happens then).

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <map>
 #include <sstream>
+#include <stdexcept>
 
 #include "engine/json_text.h"
 #include "engine/workflow.h"
@@ -105,6 +106,18 @@ TEST(RecordedScripts, TheCoreAloneGivesTheDumpsOfTheWindows) {
         ++played;
     }
     EXPECT_GT(played, 100);
+}
+
+// A name that is no control stops the caller instead of reading past the end of the window's controls.
+TEST(Workflow, AWrongControlNameFailsLoudly) {
+    const TableLoadResult tables = loadReferenceTables(TOMOKARI_DATA_DIR);
+    ASSERT_TRUE(tables.tables);
+    const Workflow workflow(*tables.tables);
+    EXPECT_EQ(workflow.control(WindowId::Main, "mat1(19)").text, "45");
+    for (const char* name : {"mat1(20)", "", "Command9", "zzz"}) {
+        EXPECT_THROW(workflow.control(WindowId::Main, name), std::out_of_range) << name;
+    }
+    EXPECT_THROW(workflow.control(WindowId::Residuals, "Command1"), std::out_of_range);
 }
 
 }  // namespace

@@ -101,6 +101,13 @@ TEST_F(Windows, EnterInASizeBoxPressesOkAndButtonsWorkFromTheKeyboard) {
     EXPECT_FALSE(form4_.findChild<QWidget*>("mat1(2)")->isVisibleTo(&form4_));
     EXPECT_TRUE(form4_.findChild<QWidget*>("mat1(6)")->isVisibleTo(&form4_));
 
+    // Enter in a cell moves on to the next one shown, and from the last to the totals button.
+    for (const auto& [from, to] : {std::pair{"mat1(0)", "mat1(1)"}, {"mat1(1)", "mat1(5)"}, {"mat1(6)", "Command7"}}) {
+        form4_.findChild<QWidget*>(from)->setFocus();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        EXPECT_EQ(QApplication::focusWidget()->objectName(), to) << from;
+    }
+
     // Totals and test pressed with the space bar reveal the residual and power buttons,
     // which then take their places in the tab order.
     for (const char* button : {"Command7", "Command5"}) {

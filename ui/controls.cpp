@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <stdexcept>
 
 namespace tomokari {
 
@@ -222,7 +223,8 @@ void ControlSet::fitCaptions() const {
 
 QObject* ControlSet::find(const std::string& name) const {
     const auto found = byName_.find(name);
-    return found == byName_.end() ? nullptr : found->second;
+    if (found == byName_.end()) throw std::out_of_range("no control " + name + " in " + layout_->name);
+    return found->second;
 }
 
 void InputBox::keyPressEvent(QKeyEvent* event) {

@@ -46,6 +46,7 @@ public:
     // Creates every control of the window: widgets inside `client`, menus in `menuBar`.
     void build(const WindowLayout& layout, QWidget* client, QMenuBar* menuBar);
 
+    // Throws std::out_of_range for a name that is no control of the window.
     QObject* find(const std::string& name) const;
     const std::vector<QObject*>& all() const { return controls_; }
 

@@ -43,10 +43,13 @@ void MainWindow::setKeyboardOrder() {
         if (previous) setTabOrder(previous, widget);
         previous = widget;
     }
-    // Enter in either size box presses OK.
+    // Enter in a size box presses OK; in a cell it moves on, as in a spreadsheet.
     auto* ok = static_cast<QPushButton*>(controls_.find("Command1"));
-    for (const char* name : {"Text12", "Text13"}) {
-        connect(static_cast<QLineEdit*>(controls_.find(name)), &QLineEdit::returnPressed, ok, &QPushButton::click);
+    for (const ControlLayout& control : windowLayout(WindowId::Main).controls) {
+        if (control.enter == EnterKey::Nothing) continue;
+        auto* box = static_cast<QLineEdit*>(controls_.find(control.name));
+        if (control.enter == EnterKey::PressesOk) connect(box, &QLineEdit::returnPressed, ok, &QPushButton::click);
+        else connect(box, &QLineEdit::returnPressed, this, [this] { focusNextChild(); });
     }
     // F10 opens the menu bar, so that every menu item is reachable without a mouse.
     auto* menuKey = new QShortcut(QKeySequence(Qt::Key_F10), this);
