@@ -110,7 +110,7 @@ private:
     void type(const QString& rest, bool paste) {
         const qsizetype blank = rest.indexOf(QLatin1Char(' '));
         const QString name = blank < 0 ? rest : rest.left(blank);
-        const QString text = blank < 0 ? QString() : QString::fromStdString(unescapeScriptText(rest.mid(blank + 1).toStdString()));
+        const QString text = blank < 0 ? QString() : fromCore(unescapeScriptText(rest.mid(blank + 1).toStdString()));
         auto* box = dynamic_cast<InputBox*>(form4_.findChild<QObject*>(name));
         if (!box) throw ScriptError{"unknown input box: " + name};
         if (dialogs_.exited) return;

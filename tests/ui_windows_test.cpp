@@ -209,6 +209,12 @@ TEST_F(Windows, ABoxShowsWhatTheTotalsComputeWith) {
     cell->insert(QStringLiteral("a") + smile.repeated(20000));
     EXPECT_EQ(cell->text(), QStringLiteral("a") + smile.repeated(static_cast<int>(kInputBoxCharacters) - 1));
     EXPECT_TRUE(cell->text().isValidUtf16());
+
+    // A leading U+FEFF is a character of the box, not a byte-order mark to drop.
+    cell->selectAll();
+    cell->insert(QStringLiteral("\uFEFF12"));
+    form4_.findChild<QAbstractButton*>("Command7")->click();
+    EXPECT_EQ(cell->text(), QStringLiteral("\uFEFF12"));
 }
 
 TEST_F(Windows, F10OpensTheMenuBar) {

@@ -17,6 +17,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStringDecoder>
 #include <stdexcept>
 
 namespace tomokari {
@@ -113,7 +114,7 @@ QWidget* makeWidget(const ControlLayout& layout, QWidget* parent) {
 }
 
 void setControlText(QObject* control, const std::string& text) {
-    const QString value = QString::fromStdString(text);
+    const QString value = fromCore(text);
     if (controlText(control) == value) return;
     const QSignalBlocker blocker(control);
     if (auto* edit = qobject_cast<QLineEdit*>(control)) {
@@ -138,6 +139,11 @@ QFont japaneseFont(double pointSize) {
                       QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic")});
     font.setPointSizeF(pointSize);
     return font;
+}
+
+QString fromCore(std::string_view text) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
 }
 
 QString controlText(const QObject* control) {
@@ -249,7 +255,7 @@ void ControlSet::apply(const WindowState& state) const {
         const ControlState& shown = state.controls[i];
         setControlText(control, shown.text);
         if (auto* widget = qobject_cast<QWidget*>(control)) {
-            const QString name = QString::fromStdString(spokenName(layout_->controls[i], shown.text));
+            const QString name = fromCore(spokenName(layout_->controls[i], shown.text));
             if (widget->accessibleName() != name) widget->setAccessibleName(name);
             // Menus are always there; their visibility belongs to their menu action.
             if (!qobject_cast<QMenu*>(widget) && widget->isHidden() == shown.visible) widget->setVisible(shown.visible);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/layout.h"
@@ -23,6 +24,10 @@ constexpr int px(int twips) { return (twips + 7) / 15; }
 
 // The Japanese UI font: MS PGothic where installed, else an installed Japanese family.
 QFont japaneseFont(double pointSize);
+
+// A text of the core's (UTF-8) as it is: a leading U+FEFF stays a character, where
+// QString::fromUtf8 would drop it as a byte-order mark and show less than the core holds.
+QString fromCore(std::string_view text);
 
 // What a control shows: a text box's contents, or the caption of a button, label, frame,
 // menu or menu item. Null for a control without text (a line).

@@ -43,7 +43,7 @@ void Program::connectControls() {
             QObject::connect(box, &QLineEdit::textChanged, [this, box, name](const QString& text) {
                 workflow_->type(name, text.toStdString());
                 // The box shows what the core keeps: beyond its limit, that is less than was typed.
-                const QString kept = QString::fromStdString(workflow_->control(WindowId::Main, name).text);
+                const QString kept = fromCore(workflow_->control(WindowId::Main, name).text);
                 if (kept == text) return;
                 const QSignalBlocker blocker(box);
                 box->setText(kept);
@@ -70,11 +70,10 @@ void Program::perform(Action action) {
     std::optional<Prompt> question = view.question;
     showState();
     for (const Prompt& message : messages) {
-        dialogs_.showMessage(&main_, QString::fromStdString(message.caption), QString::fromStdString(message.text));
+        dialogs_.showMessage(&main_, fromCore(message.caption), fromCore(message.text));
     }
     if (question) {
-        workflow_->answer(dialogs_.askYesNo(&main_, QString::fromStdString(question->caption),
-                                            QString::fromStdString(question->text)));
+        workflow_->answer(dialogs_.askYesNo(&main_, fromCore(question->caption), fromCore(question->text)));
         showState();
         if (workflow_->view().exited) dialogs_.quitProgram();
     }
@@ -93,7 +92,7 @@ bool Program::eventFilter(QObject* receiver, QEvent* event) {
     }
     for (WindowId id : {WindowId::Main, WindowId::ExpectedValues, WindowId::Residuals}) {
         if (widget->window() != &window(id)) continue;
-        QGuiApplication::clipboard()->setText(QString::fromStdString(workflow_->copyTable(id)));
+        QGuiApplication::clipboard()->setText(fromCore(workflow_->copyTable(id)));
         return true;
     }
     return false;
