@@ -1,19 +1,33 @@
-// The README's pictures of the browser edition: the 2 x 2 example through the residual step,
-// at a laptop's 1280 x 800 and a phone's 390 x 844.
+// The README's pictures of the browser edition: the 2 x 2 example on a laptop (1280 x 800), on a
+// phone (390 x 844, touch) at start-up, after the totals step and after the residual step, and
+// the page as it prints.
 //   node docs/take-web-screenshots.mjs build-web/site docs
 import { join } from 'node:path';
 import { launch, serve } from '../tests/web/browser.mjs';
 import { open, play } from '../tests/web/tomokari_web_script.mjs';
 
 const [site, output] = process.argv.slice(2);
+const EXAMPLE = 'type Text12 2\ntype Text13 2\nclick Command1\ntype mat1(0) 30\ntype mat1(1) 10\ntype mat1(5) 10\ntype mat1(6) 30\n';
+const SHOTS = [
+    // file, device, what the student has done, printed
+    ['web-1280x800.png', 'laptop', `${EXAMPLE}click Command7\nclick Command5\nclick Command3\n`],
+    ['web-phone-start.png', 'phone', ''],
+    ['web-phone-totals.png', 'phone', `${EXAMPLE}click Command7\n`],
+    ['web-phone-residuals.png', 'phone', `${EXAMPLE}click Command7\nclick Command5\nclick Command3\n`],
+    ['web-print.png', 'laptop', `${EXAMPLE}click Command7\nclick Command5\nclick Command3\nclick Command8\n`, true],
+];
 const server = await serve(site);
 const browser = await launch();
-for (const [width, height] of [[1280, 800], [390, 844]]) {
-    const { page } = await open(browser, server.url);
-    await page.setViewportSize({ width, height });
-    await play(page, 'type Text12 2\ntype Text13 2\nclick Command1\ntype mat1(0) 30\ntype mat1(1) 10\n'
-        + 'type mat1(5) 10\ntype mat1(6) 30\nclick Command7\nclick Command5\nclick Command3\n');
-    await page.screenshot({ path: join(output, `web-${width}x${height}.png`) });
+for (const [file, device, script, printed] of SHOTS) {
+    const { page } = await open(browser, server.url, device, { reducedMotion: 'reduce' });
+    await play(page, script, device === 'phone');
+    await page.evaluate(() => document.activeElement?.blur());
+    if (printed) {
+        await page.setViewportSize({ width: 794, height: 1123 });  // A4 at 96 dpi
+        await page.emulateMedia({ media: 'print' });
+        await page.evaluate(() => dispatchEvent(new Event('beforeprint')));
+    }
+    await page.screenshot({ path: join(output, file), fullPage: Boolean(printed) });
     await page.context().close();
 }
 await browser.close();

@@ -1,5 +1,7 @@
 #include "engine/layout.h"
 
+#include <algorithm>
+
 #include "engine/cross_table.h"
 #include "engine/texts.h"
 
@@ -67,7 +69,9 @@ void addGrid(std::vector<ControlLayout>& controls, const GridGeometry& g, std::s
                    bool visible, std::string spoken = "") {
         controls.push_back({std::move(name), kind, std::move(text), rect, pointSize, alignment, "", visible, std::move(spoken)});
     };
-    const auto gridName = [&](int row, int column) {
+    // "行1 列2" for a cell, "行1 合計" and "列2 合計" for totals; a heading (-1 for the other) just "行1".
+    const auto spokenPlace = [&](int row, int column) {
+        if (row < 0 || column < 0) return row < 0 ? "列" + std::to_string(column) : "行" + std::to_string(row);
         const std::string rowPart = row ? "行" + std::to_string(row) : "", columnPart = column ? "列" + std::to_string(column) : "";
         return g.spokenPrefix + rowPart + (row && column ? " " : "") + columnPart + (row && column ? "" : " 合計");
     };
@@ -76,26 +80,30 @@ void addGrid(std::vector<ControlLayout>& controls, const GridGeometry& g, std::s
             const Rect cell{g.firstCell.left + g.columnStep * (j - 1), g.firstCell.top + g.rowStep * (i - 1),
                             g.firstCell.width, g.firstCell.height};
             add(indexedName("mat1", cellIndex(i, j)), g.cellKind, cellText(i, j), cell, g.cellPointSize,
-                g.cellAlignment, true, gridName(i, j));
+                g.cellAlignment, true, spokenPlace(i, j));
             if (g.cellKind == ControlKind::InputBox) controls.back().enter = EnterKey::MovesOn;
         }
     }
+    // A heading names its row or column as the boxes' spoken names do ("行1"); where it shows what
+    // the lines of the boxes hold, it says that too.
     for (int i = 0; i < kMaxRows; ++i) {
         const std::string text = g.rowHeadingText.empty() ? numberedHeading("行", i + 1) : g.rowHeadingText;
+        std::string lines = g.rowHeadingText.empty() ? "" : " " + g.rowHeadingText;
+        std::replace(lines.begin(), lines.end(), '\n', ' ');
         add(indexedName("Gyolab", i), ControlKind::Label, text, g.rowHeadings[i], g.rowHeadingPointSize,
-            g.rowHeadingAlignment, true);
+            g.rowHeadingAlignment, true, spokenPlace(i + 1, -1) + lines);
     }
     for (int j = 0; j < kMaxColumns; ++j) {
         add(indexedName("Retlab", j), ControlKind::Label, numberedHeading("列", j + 1), g.columnHeadings[j],
-            g.columnHeadingPointSize, Alignment::Left, true);
+            g.columnHeadingPointSize, Alignment::Left, true, spokenPlace(-1, j + 1));
     }
     for (int i = 0; i < kMaxRows; ++i) {
         add(indexedName("Ikei", i), g.totalKind, g.totalText, g.rowBoxes[i], g.cellPointSize, Alignment::Center,
-            g.totalsVisible, gridName(i + 1, 0));
+            g.totalsVisible, spokenPlace(i + 1, 0));
     }
     for (int j = 0; j < kMaxColumns; ++j) {
         add(indexedName("Jkei", j), g.totalKind, g.totalText, g.columnBoxes[j], g.cellPointSize, Alignment::Center,
-            g.totalsVisible, gridName(0, j + 1));
+            g.totalsVisible, spokenPlace(0, j + 1));
     }
     add("Text10", g.totalKind, g.grandText, g.grandBox, g.cellPointSize, Alignment::Center, g.totalsVisible,
         g.spokenPrefix + "総計");
@@ -114,7 +122,7 @@ ControlLayout hidden(ControlLayout control) {
 
 WindowLayout mainWindow() {
     using K = ControlKind;
-    WindowLayout w{WindowId::Main, "Form4", kProgramTitle, {0, 0, 5835, 6945}, 9.75, {}};
+    WindowLayout w{WindowId::Main, "Form4", kProgramTitle, {0, 0, 5835, 6945}, 9.75, {}, "クロス表"};
     auto& c = w.controls;
     c.push_back(control("Label10", K::Label, "1～4行", {1995, 120, 735, 255}, 9));
     c.push_back(control("Label11", K::Label, "2～5列", {2880, 120, 585, 375}, 9));
@@ -164,7 +172,7 @@ WindowLayout mainWindow() {
 }
 
 WindowLayout expectedValuesWindow() {
-    WindowLayout w{WindowId::ExpectedValues, "Form3", kExpectedWindowTitle, {6000, 5205, 6330, 4065}, 0, {}};
+    WindowLayout w{WindowId::ExpectedValues, "Form3", kExpectedWindowTitle, {6000, 5205, 6330, 4065}, 0, {}, "期待値とχ2値"};
     addGrid(w.controls, kExpectedValuesGrid, [](int, int) { return std::string("0"); });
     w.controls.push_back(
         control("Text11", ControlKind::TextArea, kExpectedWindowPrompt, {960, 3240, 5044, 715}, 0, "", "検定結果"));
@@ -174,7 +182,7 @@ WindowLayout expectedValuesWindow() {
 }
 
 WindowLayout residualsWindow() {
-    WindowLayout w{WindowId::Residuals, "Form1", kResidualsWindowTitle, {6000, 450, 6315, 4260}, 0, {}};
+    WindowLayout w{WindowId::Residuals, "Form1", kResidualsWindowTitle, {6000, 450, 6315, 4260}, 0, {}, "残差"};
     addGrid(w.controls, kResidualsGrid, [](int, int) { return std::string(); });
     w.controls.push_back(control("Line1", ControlKind::Line, "", {6120, 480, 0, 3480}));
     w.controls.push_back(control("Line2", ControlKind::Line, "", {1200, 3960, 4920, 0}));

@@ -67,6 +67,7 @@ struct WindowLayout {
     Rect client;       // position and size of the client area on the screen
     double pointSize;  // the window's font; 0: the program's
     std::vector<ControlLayout> controls;  // in creation order, which is also the stacking order
+    std::string gridName;  // what a screen reader calls the window's grid as a table
 };
 
 const std::array<WindowLayout, kWindowCount>& windowLayouts();

@@ -26,6 +26,8 @@ inline constexpr const char* kYesButton = "はい";
 inline constexpr const char* kNoButton = "いいえ";
 inline constexpr const char* kOkButton = "OK";
 inline constexpr const char* kCloseButton = "閉じる";  // what a screen reader says for a title bar's ×
+inline constexpr const char* kCopyButton = "表をコピー";  // a title bar's button that copies the window's table
+inline constexpr const char* kMenuBarName = "メニュー";
 inline constexpr const char* kDataClearQuestion = "マス目の度数データをクリアしますか？";
 inline constexpr const char* kExpectedZeroMessage = "期待値が０のセルがあるので計算中止";
 // Shown instead of numbers when a cell holds a value beyond the single-precision range.

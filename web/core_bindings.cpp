@@ -50,6 +50,15 @@ const char* kindName(ControlKind kind) {
     return "label";
 }
 
+const char* enterName(EnterKey enter) {
+    switch (enter) {
+        case EnterKey::Nothing: return "";
+        case EnterKey::PressesOk: return "ok";
+        case EnterKey::MovesOn: return "next";
+    }
+    return "";
+}
+
 const char* alignmentName(Alignment alignment) {
     switch (alignment) {
         case Alignment::Left: return "left";
@@ -73,13 +82,14 @@ std::string layouts() {
         const std::string controls = array(layout.controls, [](const ControlLayout& c) {
             return jsonObject({{"name", jsonString(c.name)}, {"kind", jsonString(kindName(c.kind))}, {"rect", rect(c.rect)},
                            {"pointSize", number(c.pointSize)}, {"alignment", jsonString(alignmentName(c.alignment))},
-                           {"parent", jsonString(c.parent)}});
+                           {"parent", jsonString(c.parent)}, {"enter", jsonString(enterName(c.enter))}});
         });
         return jsonObject({{"name", jsonString(layout.name)}, {"title", jsonString(layout.title)}, {"client", rect(layout.client)},
-                       {"pointSize", number(layout.pointSize)}, {"controls", controls}});
+                       {"pointSize", number(layout.pointSize)}, {"controls", controls}, {"grid", jsonString(layout.gridName)}});
     });
     const std::string texts = jsonObject({{"programTitle", jsonString(kProgramTitle)}, {"ended", jsonString(kEndedNote)},
-                                      {"yes", jsonString(kYesButton)}, {"no", jsonString(kNoButton)}, {"ok", jsonString(kOkButton)}, {"close", jsonString(kCloseButton)}});
+                                      {"yes", jsonString(kYesButton)}, {"no", jsonString(kNoButton)}, {"ok", jsonString(kOkButton)}, {"close", jsonString(kCloseButton)},
+                                      {"copy", jsonString(kCopyButton)}, {"menuBar", jsonString(kMenuBarName)}});
     return jsonObject({{"windows", windows}, {"keyboardOrder", array(mainKeyboardOrder(), jsonString)}, {"texts", texts},
                        {"inputCharacters", number(static_cast<double>(kInputBoxCharacters))}});
 }

@@ -1,228 +1,279 @@
-// The browser edition's front end: builds the three windows as panels from the core's layout,
-// forwards every user action to the core by control name and shows the state it returns.
-// Nothing here computes or decides anything of the workflow.
+// The browser edition's front end. The windows come written into the page (markup.mjs, when the
+// site is built); this brings them to life: it forwards every user action to the core by control
+// name and shows the state the core returns. Nothing here computes or decides anything of the
+// workflow. Actions taken before the core has loaded wait for it, so that nothing is lost.
 
-const TWIPS_PER_PIXEL = 15;
-const TITLE_BAR = 22;  // px, a panel's title bar
-const MENU_BAR = 22;   // px, the main panel's menu bar
-const MARGIN = 8;      // px around the desktop
-const BORDER = 2;      // px, a panel's border
-const WINDOW_FONT = 9; // pt, the program's font where a window names none
+const JOURNAL = 'tomokari-journal';
+const STACKED = '(max-width: 841.98px)';
 
-const px = (twips) => Math.round(twips / TWIPS_PER_PIXEL);
-
-function element(tag, className, parent) {
-    const node = document.createElement(tag);
-    if (className) node.className = className;
-    if (parent) parent.append(node);
-    return node;
+// What a screen reader is told a control is called; null: its content speaks for itself.
+export function accessibleLabel(kind, text, spoken) {
+    if (['input', 'textarea', 'total', 'button'].includes(kind)) return spoken;
+    if (kind === 'label') return spoken === text ? null : spoken;
+    return null;
 }
 
-function place(node, rect) {
-    Object.assign(node.style, {
-        left: `${px(rect.left)}px`, top: `${px(rect.top)}px`,
-        width: `${px(rect.width)}px`, height: `${px(rect.height)}px`,
-    });
-}
+// The result a screen reader hears after each step: the window, the box and how many lines.
+const ANNOUNCED = {
+    Command7: ['Form3', 'Text11', Infinity], Command5: ['Form3', 'Text11', Infinity],
+    Command3: ['Form4', 'Text11', 1], Command8: ['Form4', 'Text11', 2],
+};
 
-// The element that shows one control, by its kind; its text is set by the first render.
-function makeControl(control) {
-    const { kind } = control;
-    let node;
-    if (kind === 'input' || kind === 'textarea') {
-        // A text area keeps every character a box can hold (tabs, line breaks) as it is.
-        node = document.createElement('textarea');
-        node.spellcheck = false;
-        node.setAttribute('autocomplete', 'off');
-        if (kind === 'input') node.rows = 1;
-        else node.readOnly = true;
-    } else if (kind === 'total') {
-        node = document.createElement('input');
-        node.readOnly = true;
-        node.tabIndex = -1;  // a result, never input
-    } else if (kind === 'button' || kind === 'item' || kind === 'command' || kind === 'menu') {
-        node = document.createElement('button');
-        node.type = 'button';
-    } else if (kind === 'frame') {
-        node = document.createElement('fieldset');
-        element('legend', null, node);
-    } else {
-        node = document.createElement('div');
-    }
-    node.classList.add('control', kind, `align-${control.alignment}`);
-    node.dataset.name = control.name;
-    node.dataset.kind = kind;
-    if (control.pointSize > 0) node.style.fontSize = `${control.pointSize}pt`;
-    if (kind === 'line') {
-        const r = control.rect;
-        place(node, r);
-        if (r.width === 0) node.style.width = '1px';
-        if (r.height === 0) node.style.height = '1px';
-    } else if (kind !== 'menu' && kind !== 'item' && kind !== 'command') {
-        place(node, control.rect);
-    }
-    if (kind === 'input') {
-        // One line of text stands in the middle of the box, as in a single-line box.
-        node.style.lineHeight = `${px(control.rect.height) - 4}px`;
-    }
-    return node;
-}
+const isTextBox = (node) => node.dataset.kind === 'input';
 
 function textOf(node) {
     if (node.dataset.kind === 'frame') return node.firstChild.textContent;
+    if (isTextBox(node)) return node.textContent;
     return 'value' in node && node.tagName !== 'BUTTON' ? node.value : node.textContent;
 }
 
 function setText(node, text) {
     if (textOf(node) === text) return;
     if (node.dataset.kind === 'frame') node.firstChild.textContent = text;
-    else if ('value' in node && node.tagName !== 'BUTTON') node.value = text;
-    else node.textContent = text;
+    else if (isTextBox(node) || node.tagName === 'BUTTON' || !('value' in node)) node.textContent = text;
+    else node.value = text;
 }
 
+// Where the selection stands in a text box, as offsets into its text. Line feeds at the end show
+// nothing that a selection could stop before: one that reaches them takes them too.
+function selectionIn(box) {
+    const selection = document.getSelection();
+    const text = box.textContent;
+    if (!selection.rangeCount || !box.contains(selection.anchorNode)) return [text.length, text.length];
+    const offset = (node, at) => {
+        const range = document.createRange();
+        range.selectNodeContents(box);
+        range.setEnd(node, at);
+        return range.toString().length;
+    };
+    const range = selection.getRangeAt(0);
+    const [start, end] = [offset(range.startContainer, range.startOffset), offset(range.endContainer, range.endOffset)];
+    return [start, start < end && end === text.replace(/\n+$/, '').length ? text.length : end];
+}
+
+// A box's text as one text node, the caret at `caret`.
+function putText(box, text, caret) {
+    box.textContent = text;
+    if (document.activeElement !== box) return;
+    const node = box.firstChild ?? box;
+    document.getSelection().collapse(node, Math.min(caret, node.nodeType === Node.TEXT_NODE ? text.length : 0));
+}
+
+const motion = () => (matchMedia('(prefers-reduced-motion: reduce)').matches ? 'auto' : 'smooth');
+
 class Page {
-    constructor(layouts, core) {
-        this.core = core;
-        this.texts = layouts.texts;
-        this.keyboardOrder = layouts.keyboardOrder;
-        this.inputCharacters = layouts.inputCharacters;
-        this.layouts = layouts.windows;
-        this.panels = [];
-        this.controls = [];  // per window, in the order of the core's state
+    constructor() {
+        this.core = null;      // until it has loaded, actions wait in `waiting`
+        this.waiting = [];
+        this.busy = false;     // a box is open, or queued actions are being played
+        this.panels = [...document.querySelectorAll('section.panel')];
+        this.byName = this.panels.map((panel) => new Map(
+            [...panel.querySelectorAll('[data-name]')].map((node) => [node.dataset.name, node])));
+        this.mirrors = [...document.querySelectorAll('[data-mirror]')]
+            .map((node) => [node, document.getElementById(node.dataset.mirror)]);
+        this.announcer = document.querySelector('[data-role="announcer"]');
+        this.menuBar = this.panels[0].querySelector('.menu-bar');
         this.stacking = 0;
-        this.desktop = element('div', 'desktop', document.body);
-        this.layouts.forEach((layout, index) => this.buildPanel(layout, index));
-        this.fitToViewport();
-        window.addEventListener('resize', () => this.fitToViewport());
+        this.connect();
+    }
+
+    node(window, name) {
+        return this.byName[window].get(name);
+    }
+
+    // Runs `action` (a function of the core) now, or once the core has loaded.
+    act(action, options = {}) {
+        if (document.documentElement.dataset.state === 'ended') return;
+        if (!this.core || this.busy) {
+            this.waiting.push([action, options]);
+            return;
+        }
+        this.perform(action, options);
+    }
+
+    connect() {
+        this.panels.forEach((panel, index) => {
+            panel.querySelector('.title-bar .close').addEventListener('click', () => this.act((core) => core.close(index), { record: ['close', index] }));
+            panel.querySelector('.title-bar .copy').addEventListener('click', () => this.copyWindow(index));
+            panel.addEventListener('pointerdown', () => this.raise(index));
+        });
+        for (const [name, node] of this.byName[0]) {
+            const kind = node.dataset.kind;
+            if (kind === 'button') node.addEventListener('click', () => this.act((core) => core.press(name), { record: ['press', name], step: name }));
+            if (kind === 'command' || kind === 'item') node.addEventListener('click', () => this.choose(name));
+            if (kind === 'menu') node.addEventListener('click', () => this.toggleMenu(node.parentElement));
+            if (kind === 'input') this.connectBox(name, node);
+        }
         document.addEventListener('keydown', (event) => this.onKey(event));
         document.addEventListener('copy', (event) => this.onCopy(event));
         document.addEventListener('pointerdown', (event) => {
-            if (!event.target.closest('.menu-group')) this.closeMenus();
+            if (!event.target.closest('.menu-group')) this.closeMenus(false);
         });
-        this.render(this.view());
+        addEventListener('beforeprint', () => this.beforePrint());
+        addEventListener('afterprint', () => this.afterPrint());
     }
 
-    view() {
-        return JSON.parse(this.core.view());
-    }
-
-    buildPanel(layout, index) {
-        const panel = element('section', 'panel', this.desktop);
-        panel.dataset.window = layout.name;
-        panel.dataset.kind = 'window';
-        panel.tabIndex = -1;
-        panel.setAttribute('aria-label', layout.title);
-        panel.style.fontSize = `${layout.pointSize > 0 ? layout.pointSize : WINDOW_FONT}pt`;
-        const titleBar = element('div', 'title-bar', panel);
-        element('span', 'title', titleBar).textContent = layout.title;
-        const close = element('button', 'close', titleBar);
-        close.type = 'button';
-        close.textContent = '×';
-        close.tabIndex = -1;
-        close.setAttribute('aria-label', this.texts.close);
-        close.addEventListener('click', () => this.perform(() => this.core.close(index)));
-        panel.addEventListener('pointerdown', () => this.raise(index));
-
-        const isMain = index === 0;
-        const menuBar = isMain ? element('div', 'menu-bar', panel) : null;
-        if (menuBar) menuBar.setAttribute('role', 'menubar');
-        const client = element('div', 'client', panel);
-        Object.assign(client.style, { width: `${px(layout.client.width)}px`, height: `${px(layout.client.height)}px` });
-        const chrome = TITLE_BAR + (isMain ? MENU_BAR : 0);
-        Object.assign(panel.style, {
-            left: `${MARGIN + px(layout.client.left)}px`,
-            top: `${MARGIN + TITLE_BAR + MENU_BAR + px(layout.client.top) - chrome}px`,
+    // A text box keeps exactly the characters it is given: what is inserted goes in as it is
+    // (the browser would turn a carriage return into a new block), and the core has the last
+    // word on what the box holds.
+    connectBox(name, box) {
+        const enter = box.getAttribute('enterkeyhint') === 'go' ? 'ok' : 'next';
+        box.addEventListener('beforeinput', (event) => {
+            const [start, end] = selectionIn(box);
+            const deletes = event.inputType.startsWith('delete') && start < end;
+            const inserts = ['insertText', 'insertReplacementText', 'insertFromDrop', 'insertFromYank'].includes(event.inputType);
+            const data = deletes ? '' : event.data ?? event.dataTransfer?.getData('text/plain');
+            if (!(deletes || inserts) || data === null || data === undefined) return;
+            event.preventDefault();
+            const text = box.textContent;
+            putText(box, text.slice(0, start) + data + text.slice(end), start + data.length);
+            box.dispatchEvent(new Event('input', { bubbles: true }));
         });
-
-        const nodes = layout.controls.map((control) => makeControl(control));
-        const byName = new Map(layout.controls.map((control, i) => [control.name, nodes[i]]));
-        // The main window's keyboard order comes first in the document, so that Tab follows it.
-        const order = isMain ? this.keyboardOrder : [];
-        const first = new Set(order.filter((name) => byName.get(name).dataset.kind !== 'textarea'));
-        for (const name of first) client.append(byName.get(name));
-        layout.controls.forEach((control, i) => {
-            const node = nodes[i];
-            if (first.has(control.name)) return;
-            if (control.kind === 'menu' || control.kind === 'command') {
-                const group = element('div', 'menu-group', menuBar);
-                group.append(node);
-                node.tabIndex = -1;
-                if (control.kind === 'menu') {
-                    node.setAttribute('aria-haspopup', 'menu');
-                    const list = element('div', 'menu-list', group);
-                    list.setAttribute('role', 'menu');
-                    node.addEventListener('click', () => this.toggleMenu(group));
-                } else {
-                    node.setAttribute('role', 'menuitem');
-                    node.addEventListener('click', () => this.choose(control.name));
-                }
-            } else if (control.kind === 'item') {
-                node.setAttribute('role', 'menuitem');
-                byName.get(control.parent).parentElement.querySelector('.menu-list').append(node);
-                node.addEventListener('click', () => this.choose(control.name));
-            } else if (control.parent) {
-                byName.get(control.parent).append(node);
-            } else {
-                client.append(node);
+        box.addEventListener('input', (event) => {
+            if (event.isComposing) return;
+            const text = box.textContent;
+            if (box.childNodes.length > 1 || (box.firstChild && box.firstChild.nodeType !== Node.TEXT_NODE)) {
+                putText(box, text, selectionIn(box)[0]);
             }
+            this.typed(name, box);
         });
-        layout.controls.forEach((control, i) => this.connect(control, nodes[i]));
-        this.panels.push(panel);
-        this.controls.push(nodes);
+        box.addEventListener('compositionend', () => this.typed(name, box));
+        box.addEventListener('paste', (event) => {
+            event.preventDefault();
+            const text = event.clipboardData ? event.clipboardData.getData('text/plain') : '';
+            this.act((core) => core.paste(name, text), { record: ['paste', name, text] });
+        });
+        box.addEventListener('keydown', (event) => {
+            // Enter that commits the input method's conversion (full-width digits) is its own.
+            if (event.key !== 'Enter' || event.isComposing || event.keyCode === 229) return;
+            event.preventDefault();
+            if (enter === 'ok') this.act((core) => core.press('Command1'), { record: ['press', 'Command1'], step: 'Command1' });
+            else this.moveOn(box);
+        });
     }
 
-    connect(control, node) {
-        const { name, kind } = control;
-        if (kind === 'button') {
-            node.addEventListener('click', () => this.perform(() => this.core.press(name)));
-        } else if (kind === 'input') {
-            // Never fewer than the core keeps (a character takes at most two UTF-16 units); the
-            // box then shows exactly what the core keeps.
-            node.maxLength = 2 * this.inputCharacters;
-            node.addEventListener('input', () => {
-                const kept = this.core.type(name, node.value);
-                if (kept !== node.value) node.value = kept;
-            });
-            node.addEventListener('paste', (event) => {
-                event.preventDefault();
-                const text = event.clipboardData ? event.clipboardData.getData('text/plain') : '';
-                this.perform(() => this.core.paste(name, text));
-            });
-            node.addEventListener('keydown', (event) => {
-                // Enter that commits the input method's conversion (full-width digits) is its own.
-                if (event.key !== 'Enter' || event.isComposing || event.keyCode === 229) return;
-                // A box holds one line; Enter in a size box presses OK.
-                event.preventDefault();
-                if (name === 'Text12' || name === 'Text13') this.perform(() => this.core.press('Command1'));
-            });
+    typed(name, box) {
+        const text = box.textContent;
+        const type = (core) => {
+            // The box then shows exactly what the core keeps of it.
+            const kept = core.type(name, text);
+            if (kept !== box.textContent) putText(box, kept, kept.length);
+        };
+        if (!this.core || this.busy) {
+            // Typing on in the same box replaces what waits for it; after anything else it waits its turn.
+            if (this.waiting.at(-1)?.[1].typing === name) this.waiting.pop();
+            this.waiting.push([type, { typing: name, record: ['type', name, text] }]);
+            return;
         }
+        type(this.core);
+        this.journal(['type', name, text]);
+        this.remember();
+    }
+
+    // On to the next control of the keyboard order that is shown (the page's order is that).
+    moveOn(box) {
+        const order = [...this.panels[0].querySelectorAll('.client [tabindex="0"], .client button, .client textarea')]
+            .filter((node) => node.checkVisibility());
+        const next = order[order.indexOf(box) + 1];
+        if (next) next.focus();
     }
 
     choose(name) {
-        this.closeMenus();
-        this.perform(() => this.core.choose(name));
+        this.closeMenus(true);
+        this.act((core) => core.choose(name), { record: ['choose', name], step: name });
+    }
+
+    // The menu bar as a menu bar: arrows move between and within menus, Enter chooses, Escape closes.
+    menuTitles() {
+        return [...this.menuBar.querySelectorAll(':scope > .menu-group > button')];
+    }
+
+    openMenu(group, focusItem) {
+        this.closeMenus(false);
+        const title = group.querySelector(':scope > button');
+        if (title.dataset.kind !== 'menu') return;
+        group.classList.add('open');
+        title.setAttribute('aria-expanded', 'true');
+        const items = this.menuItems(group);
+        if (focusItem !== undefined && items.length) items[(focusItem + items.length) % items.length].focus();
+    }
+
+    menuItems(group) {
+        return [...group.querySelectorAll('.menu-list button')].filter((item) => !item.hidden);
     }
 
     toggleMenu(group) {
-        const open = !group.classList.contains('open');
-        this.closeMenus();
-        if (!open) return;
-        group.classList.add('open');
-        const first = group.querySelector('.menu-list button:not([hidden])');
-        if (first) first.focus();
+        if (group.classList.contains('open')) this.closeMenus(false);
+        else {
+            this.enterMenus();
+            this.openMenu(group, 0);
+        }
     }
 
-    closeMenus() {
-        for (const open of document.querySelectorAll('.menu-group.open')) open.classList.remove('open');
+    enterMenus() {
+        if (!this.menuBar.contains(document.activeElement)) this.beforeMenus = document.activeElement;
+    }
+
+    // Closes any open menu; `leave` takes the focus back to the main window, where it was.
+    closeMenus(leave) {
+        for (const open of document.querySelectorAll('.menu-group.open')) {
+            open.classList.remove('open');
+            open.querySelector(':scope > button').setAttribute('aria-expanded', 'false');
+        }
+        if (!leave) return;
+        const back = this.beforeMenus;
+        this.beforeMenus = null;
+        if (back && back.isConnected && this.panels[0].contains(back) && back.checkVisibility()) back.focus();
+        else this.panels[0].focus();
+    }
+
+    onMenuKey(event) {
+        const titles = this.menuTitles();
+        const group = event.target.closest('.menu-group');
+        const at = titles.indexOf(group.querySelector(':scope > button'));
+        const inList = event.target.closest('.menu-list') !== null;
+        const open = group.classList.contains('open');
+        const move = (step) => {
+            const next = titles[(at + step + titles.length) % titles.length];
+            if (open) this.openMenu(next.parentElement, 0);
+            if (!open || next.dataset.kind !== 'menu') next.focus();
+        };
+        if (event.key === 'ArrowRight' || event.key === 'ArrowLeft') {
+            move(event.key === 'ArrowRight' ? 1 : -1);
+        } else if (event.key === 'ArrowDown' || event.key === 'ArrowUp') {
+            const items = this.menuItems(group);
+            if (!inList) this.openMenu(group, event.key === 'ArrowDown' ? 0 : -1);
+            else items[(items.indexOf(event.target) + (event.key === 'ArrowDown' ? 1 : -1) + items.length) % items.length].focus();
+        } else if ((event.key === 'Enter' || event.key === ' ') && !inList && event.target.dataset.kind === 'menu') {
+            this.openMenu(group, 0);
+        } else if (event.key === 'Escape') {
+            if (open) {
+                this.closeMenus(false);
+                group.querySelector(':scope > button').focus();
+            } else {
+                this.closeMenus(true);
+            }
+        } else if (event.key === 'Tab') {
+            this.closeMenus(false);
+            return;
+        } else {
+            return;
+        }
+        event.preventDefault();
     }
 
     onKey(event) {
-        if (event.key === 'F10' && !this.dialogOpen()) {
+        if (this.dialog) return;
+        if (event.key === 'F10') {
             // F10 opens the menu bar, so that every menu item is reachable without a mouse.
             event.preventDefault();
-            this.panels[0].querySelector('.menu-bar button').focus();
+            this.enterMenus();
+            this.closeMenus(false);
+            this.menuTitles()[0].focus();
+        } else if (this.menuBar.contains(event.target)) {
+            this.onMenuKey(event);
         } else if (event.key === 'Escape') {
-            this.closeMenus();
+            this.closeMenus(false);
         }
     }
 
@@ -231,36 +282,53 @@ class Page {
         const inPanel = (node) => this.panels.some((panel) => panel.contains(node));
         const focus = inPanel(event.target) ? event.target : document.activeElement;
         const index = this.panels.findIndex((panel) => panel.contains(focus));
-        if (index < 0 || this.dialogOpen()) return;
+        if (index < 0 || this.dialog || !this.core) return;
         const inBox = focus && typeof focus.selectionStart === 'number' && focus.selectionStart !== focus.selectionEnd;
         if (inBox || !document.getSelection().isCollapsed) return;
         event.preventDefault();
         event.clipboardData.setData('text/plain', this.core.copyTable(index));
     }
 
+    // The title bar's copy button, for a touch screen: the same table as Ctrl+C copies.
+    copyWindow(index) {
+        if (!this.core || this.dialog) return;
+        navigator.clipboard.writeText(this.core.copyTable(index)).catch(() => {});
+    }
+
     raise(index) {
         this.panels[index].style.zIndex = String(++this.stacking);
     }
 
-    dialogOpen() {
-        return document.querySelector('.dialog') !== null;
-    }
-
-    // Runs one action, shows the state, then the boxes it raised, one after another.
-    perform(action) {
-        if (this.dialogOpen() || document.documentElement.dataset.state === 'ended') return;
-        action();
+    // Runs one action on the core, shows the state, brings the step's window into view, tells a
+    // screen reader the result, then shows the boxes it raised one after another.
+    perform(action, { record, step } = {}) {
+        const before = this.core.view();
+        action(this.core);
+        if (record) this.journal(record);
         const view = this.view();
         this.render(view);
+        if (step) this.showResult(step, JSON.parse(before), view);
+        this.remember();
+        if (!view.messages.length && !view.question) return;
+        this.busy = true;
         (async () => {
             for (const message of view.messages) await this.box(message, false);
             if (view.question) {
-                this.core.answer(await this.box(view.question, true));
+                const yes = await this.box(view.question, true);
+                this.core.answer(yes);
+                this.journal(['answer', yes]);
                 const after = this.view();
                 this.render(after);
+                this.remember();
                 if (after.exited) this.end();
             }
+            this.busy = false;
+            this.playWaiting();
         })();
+    }
+
+    view() {
+        return JSON.parse(this.core.view());
     }
 
     render(view) {
@@ -270,91 +338,275 @@ class Page {
                 const node = this.controls[w][i];
                 if (node.dataset.kind !== 'line') {
                     setText(node, control.text);
-                    if (node.getAttribute('aria-label') !== control.spoken) node.setAttribute('aria-label', control.spoken);
+                    const label = accessibleLabel(node.dataset.kind, control.text, control.spoken);
+                    if (label !== null && node.getAttribute('aria-label') !== label) node.setAttribute('aria-label', label);
                 }
                 if (node.hidden === control.visible) node.hidden = !control.visible;
             });
         });
+        for (const [node, mirrored] of this.mirrors) node.hidden = mirrored.hidden;
         for (const index of view.raised) this.raise(index);
     }
 
-    // An in-page modal box; resolves to true for Yes (and OK).
+    // The window a step showed or wrote into comes into view, and its result is announced.
+    showResult(step, before, view) {
+        const changed = (w) => view.windows[w].controls.some((control, i) => control.text !== before.windows[w].controls[i].text);
+        const shown = (w) => view.windows[w].shown;
+        const target = [1, 2].find((w) => shown(w) && (view.raised.includes(w) || changed(w)))
+            ?? (view.windows[0].controls[this.index[0].get('Text11')].text !== before.windows[0].controls[this.index[0].get('Text11')].text
+                ? 0 : undefined);
+        if (target !== undefined) {
+            const node = target === 0 ? this.node(0, 'Frame1') : this.panels[target];
+            node.scrollIntoView({ behavior: motion(), block: matchMedia(STACKED).matches ? 'start' : 'nearest' });
+        }
+        const [window, name, lines] = ANNOUNCED[step] ?? [];
+        if (!window) return;
+        const w = this.panels.findIndex((panel) => panel.dataset.window === window);
+        if (!shown(w)) return;
+        const text = view.windows[w].controls[this.index[w].get(name)].text.split('\n').slice(0, lines).join('\n');
+        this.announcer.textContent = '';
+        requestAnimationFrame(() => { this.announcer.textContent = text; });
+    }
+
+    // An in-page modal box; resolves to true for はい (and OK). Enter answers はい, Escape いいえ.
     box(prompt, question) {
         return new Promise((resolve) => {
             const opener = document.activeElement;
-            const overlay = element('div', 'dialog', document.body);
-            overlay.dataset.kind = question ? 'question' : 'message';
-            overlay.dataset.caption = prompt.caption;
-            const frame = element('div', 'dialog-frame', overlay);
-            frame.setAttribute('role', question ? 'alertdialog' : 'dialog');
-            frame.setAttribute('aria-modal', 'true');
-            const title = element('div', 'title-bar', frame);
-            element('span', 'title', title).textContent = prompt.caption || this.texts.programTitle;
-            const text = element('div', 'dialog-text', frame);
-            text.textContent = prompt.text;
-            frame.setAttribute('aria-label', title.textContent);
-            frame.setAttribute('aria-describedby', (text.id = `dialog-text-${++this.stacking}`));
-            const buttons = element('div', 'dialog-buttons', frame);
-            const choices = question ? [['yes', this.texts.yes, true], ['no', this.texts.no, false]]
-                                     : [['ok', this.texts.ok, true]];
-            const nodes = choices.map(([answer, caption, value]) => {
-                const button = element('button', null, buttons);
-                button.type = 'button';
+            const dialog = document.createElement('dialog');
+            dialog.className = 'dialog';
+            dialog.dataset.kind = question ? 'question' : 'message';
+            dialog.dataset.caption = prompt.caption;
+            dialog.setAttribute('role', question ? 'alertdialog' : 'dialog');
+            const title = document.createElement('div');
+            title.className = 'title-bar';
+            title.append(Object.assign(document.createElement('span'), { className: 'title', textContent: prompt.caption || this.texts.programTitle }));
+            const text = Object.assign(document.createElement('div'), { className: 'dialog-text', textContent: prompt.text });
+            text.id = `dialog-text-${++this.stacking}`;
+            dialog.setAttribute('aria-label', title.textContent);
+            dialog.setAttribute('aria-describedby', text.id);
+            const buttons = document.createElement('div');
+            buttons.className = 'dialog-buttons';
+            dialog.append(title, text, buttons);
+            const finish = (value) => {
+                this.dialog = null;
+                visualViewport?.removeEventListener('resize', place);
+                visualViewport?.removeEventListener('scroll', place);
+                dialog.close();
+                dialog.remove();
+                if (opener && opener.isConnected && opener.checkVisibility()) opener.focus();
+                resolve(value);
+            };
+            const choices = question ? [['yes', this.texts.yes, true], ['no', this.texts.no, false]] : [['ok', this.texts.ok, true]];
+            for (const [answer, caption, value] of choices) {
+                const button = Object.assign(document.createElement('button'), { type: 'button', textContent: caption });
                 button.dataset.answer = answer;
-                button.textContent = caption;
-                button.addEventListener('click', () => {
-                    overlay.remove();
-                    if (opener && opener.isConnected) opener.focus();
-                    resolve(value);
-                });
-                return button;
-            });
-            // The focus stays inside the box until it is answered.
-            frame.addEventListener('keydown', (event) => {
-                if (event.key !== 'Tab') return;
+                button.addEventListener('click', () => finish(value));
+                buttons.append(button);
+            }
+            // Escape answers いいえ, or closes a message.
+            dialog.addEventListener('cancel', (event) => {
                 event.preventDefault();
-                const at = nodes.indexOf(document.activeElement);
-                nodes[(at + (event.shiftKey ? nodes.length - 1 : 1)) % nodes.length].focus();
+                finish(!question);
             });
-            nodes[0].focus();
+            // Centred on what the screen shows, also when the page is zoomed in with two fingers.
+            const place = () => {
+                const vv = visualViewport;
+                if (!vv) return;
+                dialog.style.maxWidth = `${Math.max(200, vv.width - 16)}px`;
+                dialog.style.left = `${vv.offsetLeft + Math.max(8, (vv.width - dialog.offsetWidth) / 2)}px`;
+                dialog.style.top = `${vv.offsetTop + Math.max(8, (vv.height - dialog.offsetHeight) / 2)}px`;
+            };
+            document.body.append(dialog);
+            this.dialog = dialog;
+            dialog.showModal();
+            place();
+            visualViewport?.addEventListener('resize', place);
+            visualViewport?.addEventListener('scroll', place);
+            buttons.firstChild.focus();
         });
     }
 
     end() {
+        sessionStorage.removeItem(JOURNAL);
+        history.replaceState(null, '', location.pathname + location.search);
         for (const panel of this.panels) panel.hidden = true;
-        this.desktop.hidden = true;
-        const note = element('p', 'ended', document.body);
+        document.querySelector('.desktop').hidden = true;
+        const note = document.createElement('p');
+        note.className = 'ended';
         note.textContent = this.texts.ended;
+        document.body.append(note);
         document.documentElement.dataset.state = 'ended';
     }
 
-    // The panels keep their desktop places; a narrower viewport scales the whole desktop down.
-    // The size comes from the layout, so that starting forces no layout of the page.
-    fitToViewport() {
-        const right = 2 * MARGIN + 2 * BORDER + Math.max(...this.layouts.map(({ client }) => px(client.left) + px(client.width)));
-        const bottom = 2 * MARGIN + 2 * BORDER + TITLE_BAR + MENU_BAR
-            + Math.max(...this.layouts.map(({ client }) => px(client.top) + px(client.height)));
-        const scale = Math.min(1, window.innerWidth / right);
-        Object.assign(this.desktop.style, {
-            width: `${right}px`, height: `${bottom}px`,
-            transform: scale < 1 ? `scale(${scale})` : '',
-            marginBottom: `${Math.round(bottom * (scale - 1))}px`,
-        });
+    // --- Keeping what the student did across a reload, and the table in the address -------------
+
+    journal(action) {
+        if (document.documentElement.dataset.state === 'ended') return;
+        try {
+            const actions = JSON.parse(sessionStorage.getItem(JOURNAL) ?? '[]');
+            const last = actions.at(-1);
+            // Typing into the same box again replaces what the box held.
+            if (action[0] === 'type' && last && last[0] === 'type' && last[1] === action[1]) actions.pop();
+            actions.push(action);
+            sessionStorage.setItem(JOURNAL, JSON.stringify(actions));
+        } catch {
+            // A full or refused storage costs only the restoring after a reload.
+        }
+    }
+
+    // The size and the cells shown, in the address's fragment: never sent to a server.
+    remember() {
+        const main = this.panels[0];
+        const shownCount = (group, max) => [...Array(max).keys()].filter((k) => !this.node(0, `${group}(${k})`).hidden).length;
+        const rows = shownCount('Gyolab', 4);
+        const columns = shownCount('Retlab', 5);
+        if (main.hidden || !rows || !columns) return;
+        const fragment = [...Array(rows).keys()].map((i) => `r${i + 1}=${[...Array(columns).keys()]
+            .map((j) => encodeURIComponent(textOf(this.node(0, `mat1(${5 * i + j})`)))).join(',')}`).join('&');
+        if (location.hash !== `#${fragment}`) history.replaceState(history.state, '', `#${fragment}`);
+    }
+
+    // --- Printing: every window shown, each text whole ---------------------------------------
+
+    beforePrint() {
+        const keep = (node, property, value) => {
+            node.dataset.printed = '';
+            node.style[property] = value;
+        };
+        // Measured at the paper's scale, one layout pixel a pixel.
+        document.documentElement.classList.add('printing');
+        for (const panel of this.panels) {
+            if (panel.hidden) continue;
+            const client = panel.querySelector('.client');
+            for (const area of client.querySelectorAll('textarea.textarea')) {
+                const whole = Object.assign(document.createElement('div'), { className: 'print-text control', textContent: area.value });
+                Object.assign(whole.style, { left: `${area.offsetLeft}px`, top: `${area.offsetTop}px`, width: `${area.offsetWidth}px` });
+                area.after(whole);
+                const extra = Math.max(0, whole.offsetHeight - area.offsetHeight);
+                // The frame around the text and the window grow; whatever stands below moves down.
+                const bottom = area.getBoundingClientRect().bottom;
+                const frame = area.closest('fieldset');
+                for (const node of client.querySelectorAll(':scope > .control')) {
+                    if (node === frame) keep(node, 'height', `${node.offsetHeight + extra}px`);
+                    else if (node.getBoundingClientRect().top >= bottom - 1) keep(node, 'top', `${node.offsetTop + extra}px`);
+                }
+                keep(client, 'height', `${client.offsetHeight + extra}px`);
+            }
+        }
+    }
+
+    afterPrint() {
+        document.documentElement.classList.remove('printing');
+        for (const whole of document.querySelectorAll('.print-text')) whole.remove();
+        for (const node of document.querySelectorAll('[data-printed]')) {
+            node.removeAttribute('style');
+            delete node.dataset.printed;
+        }
+    }
+
+    // --- Start ------------------------------------------------------------------------------
+
+    // The core has loaded: what the tab did before a reload comes back, or else the table in the
+    // address; then whatever the student did while the core was loading.
+    attach(core, layouts) {
+        this.core = core;
+        this.texts = layouts.texts;
+        this.controls = layouts.windows.map((layout, w) => layout.controls.map((control) => this.node(w, control.name)));
+        this.index = layouts.windows.map((layout) => new Map(layout.controls.map((control, i) => [control.name, i])));
+        const actions = (() => {
+            try {
+                return JSON.parse(sessionStorage.getItem(JOURNAL) ?? 'null');
+            } catch {
+                return null;
+            }
+        })();
+        if (actions) {
+            for (const [kind, ...args] of actions) {
+                if (kind === 'close') core.close(args[0]);
+                else if (kind === 'answer') core.answer(args[0]);
+                else core[kind](...args);
+            }
+        } else {
+            for (const action of tableInAddress(location.hash)) {
+                action(core);
+            }
+            if (location.hash) this.journalAll(core);
+        }
+        const view = this.view();
+        this.render(view);
+        if (view.exited) this.end();
+        else if (view.question) this.perform(() => {});  // a question still open when the tab was reloaded
+        this.playWaiting();
+    }
+
+    // The actions that set up the table from the address, kept so that a reload finds them.
+    journalAll(core) {
+        const view = JSON.parse(core.view());
+        const text = (name) => view.windows[0].controls[this.index[0].get(name)].text;
+        this.journal(['type', 'Text12', text('Text12')]);
+        this.journal(['type', 'Text13', text('Text13')]);
+        this.journal(['press', 'Command1']);
+        for (let k = 0; k < 20; ++k) this.journal(['type', `mat1(${k})`, text(`mat1(${k})`)]);
+    }
+
+    playWaiting() {
+        while (this.waiting.length && !this.busy && this.core) {
+            const [action, options] = this.waiting.shift();
+            if (options.typing) {
+                action(this.core);
+                this.journal(options.record);
+                this.render(this.view());
+                this.remember();
+            } else {
+                this.perform(action, options);
+            }
+        }
     }
 }
 
+// The table an address carries: "#r1=30,10&r2=10,30", a row a key, cells by commas, each
+// cell's text encoded as a URI component. The size is typed and confirmed, the cells typed in;
+// nothing else. An address that is no such table gives nothing.
+export function tableInAddress(hash) {
+    const rows = [];
+    for (const part of hash.replace(/^#/, '').split('&')) {
+        const match = /^r([1-4])=(.*)$/.exec(part);
+        if (!match || Number(match[1]) !== rows.length + 1) return [];
+        try {
+            rows.push(match[2].split(',').map((cell) => decodeURIComponent(cell)));
+        } catch {
+            return [];
+        }
+    }
+    const columns = Math.max(0, ...rows.map((row) => row.length));
+    if (rows.length < 1 || columns < 2 || columns > 5) return [];
+    const actions = [(core) => core.type('Text12', String(rows.length)), (core) => core.type('Text13', String(columns)),
+        (core) => core.press('Command1')];
+    rows.forEach((row, i) => {
+        for (let j = 0; j < columns; ++j) actions.push((core) => core.type(`mat1(${5 * i + j})`, row[j] ?? ''));
+    });
+    return actions;
+}
+
 function showFailure(title, text) {
-    const overlay = element('div', 'dialog failure', document.body);
-    const frame = element('div', 'dialog-frame', overlay);
+    document.querySelector('.desktop')?.remove();
+    const overlay = Object.assign(document.createElement('div'), { className: 'failure' });
+    const frame = Object.assign(document.createElement('div'), { className: 'dialog-frame' });
     frame.setAttribute('role', 'alert');
-    element('span', 'title', element('div', 'title-bar', frame)).textContent = title;
-    element('div', 'dialog-text', frame).textContent = text;
+    const bar = Object.assign(document.createElement('div'), { className: 'title-bar' });
+    bar.append(Object.assign(document.createElement('span'), { className: 'title', textContent: title }));
+    frame.append(bar, Object.assign(document.createElement('div'), { className: 'dialog-text', textContent: text }));
+    overlay.append(frame);
+    document.body.append(overlay);
     document.documentElement.dataset.state = 'failed';
 }
 
-// Starts the program: the core and the two table files at once, then the windows, or the
-// start-up message and nothing else.
+// Starts the program: the windows written into the page take input at once; the core and the two
+// table files load meanwhile, then the windows show the core's state (or the start-up message
+// and nothing else).
 export async function start({ createCore, moduleOptions, fetchTable }) {
+    const page = new Page();
+    window.tomokari = page;
     const names = ['chi2prob.dat', 'power06.dat'];
     const tables = names.map((name) => fetchTable(name));  // while the core loads
     const module = await createCore(moduleOptions);
@@ -367,7 +619,7 @@ export async function start({ createCore, moduleOptions, fetchTable }) {
         showFailure(layouts.texts.programTitle, failure);
         return;
     }
-    window.tomokari = new Page(layouts, core);
-    document.documentElement.dataset.state = 'ready';
+    page.attach(core, layouts);
+    if (document.documentElement.dataset.state !== 'ended') document.documentElement.dataset.state = 'ready';
     performance.mark('tomokari-ready');
 }

@@ -9,13 +9,16 @@ import { pathToFileURL } from 'node:url';
 const TYPES = {
     '.html': 'text/html; charset=utf-8', '.js': 'text/javascript', '.css': 'text/css',
     '.wasm': 'application/wasm', '.svg': 'image/svg+xml', '.dat': 'text/plain; charset=utf-8',
+    '.png': 'image/png', '.webmanifest': 'application/manifest+json',
 };
 
 // Serves `root` on 127.0.0.1 (a free port unless one is given); resolves to { url, close }.
-export async function serve(root, port = 0) {
+// `seen`, where given, hears the path of every request.
+export async function serve(root, port = 0, seen = () => {}) {
     const top = resolve(root);
     const server = createServer(async (request, response) => {
         try {
+            seen(new URL(request.url, 'http://localhost').pathname);
             const path = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
             const file = resolve(join(top, path.endsWith('/') ? `${path}index.html` : path));
             if (!file.startsWith(top + sep)) throw new Error('outside the site');

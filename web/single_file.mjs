@@ -1,6 +1,6 @@
-// Writes the site as one HTML file that works when opened from disk: the page's style, the
-// core's module with its WebAssembly and the two table files inline, in one module script
-// that the Content-Security-Policy allows by its hash.
+// Writes the site as one HTML file that works when opened from disk: the page with its windows
+// written in, its style, the core's module with its WebAssembly and the two table files inline,
+// in one module script that the Content-Security-Policy allows by its hash.
 //   node single_file.mjs SITE_DIR OUTPUT
 import { createHash } from 'node:crypto';
 import { readFileSync, writeFileSync } from 'node:fs';
@@ -26,7 +26,7 @@ start({
     fetchTable: async (name) => embedded[name],
 });
 `;
-const style = read('style.css').toString();
+const style = `${read('style.css')}\n${read('layout.css')}`;
 const hash = (text) => `'sha256-${createHash('sha256').update(text).digest('base64')}'`;
 const policy = `default-src 'none'; script-src ${hash(script)} 'wasm-unsafe-eval'; style-src ${hash(style)}; img-src data:; object-src 'none'; base-uri 'none'`;
 const icon = `data:image/svg+xml;base64,${base64('icon.svg')}`;
@@ -34,7 +34,10 @@ const icon = `data:image/svg+xml;base64,${base64('icon.svg')}`;
 const html = read('index.html').toString()
     .replace(/<meta http-equiv="Content-Security-Policy" content="[^"]*">/, `<meta http-equiv="Content-Security-Policy" content="${policy}">`)
     .replace('<link rel="stylesheet" href="style.css">', () => `<style>${style}</style>`)
+    .replace('<link rel="stylesheet" href="layout.css">\n', '')
     .replace('href="icon.svg"', () => `href="${icon}"`)
+    // Opened from disk it installs nothing: no manifest, no service worker.
+    .replace(/<link rel="(manifest|apple-touch-icon)"[^>]*>\n/g, '')
     .replace(/<link rel="(module)?preload"[^>]*>\n/g, '')
     .replace('<script type="module" src="main.js"></script>', () => `<script type="module">${script}</script>`);
 if (!html.includes(hash(script).slice(8, 20))) throw new Error('the page has no policy to replace');

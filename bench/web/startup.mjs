@@ -1,12 +1,15 @@
 // The browser edition's size and start-up time.
 //   node bench/web/startup.mjs [SITE_DIR]      (default build-web/site)
-// Size: every file of the site, raw and gzip-compressed. Time: from navigation until the page
-// shows its content and accepts input (its first contentful paint, and for the calculator no
-// earlier than its windows take input), next to a blank page with one line of Japanese text,
-// in headless Chromium, a fresh context each time, median of 10 after one warm-up.
-import { readdirSync, readFileSync, copyFileSync, mkdtempSync } from 'node:fs';
+// Size: every file of the site, raw and gzip-compressed. Time: from navigation to the first
+// contentful paint, and until the page is ready (its windows show the core's state and every
+// action goes straight to the core), next to a blank page with one line of Japanese text (ready
+// there: its first paint), in headless Chromium, median of 10 after one warm-up. On a laptop
+// (1280 x 800) and on a phone (390 x 844, touch, the processor slowed 4 times), each on a first
+// visit (a fresh browser context) and a repeat visit (the same context again: the service worker
+// and the browser's cache at work).
+import { copyFileSync, mkdtempSync, readFileSync, readdirSync, statSync } from 'node:fs';
 import { tmpdir } from 'node:os';
-import { dirname, join } from 'node:path';
+import { dirname, join, relative } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { gzipSync } from 'node:zlib';
 import { spawn } from 'node:child_process';
@@ -19,34 +22,46 @@ const RUNS = 10;
 
 let raw = 0;
 let packed = 0;
-for (const name of readdirSync(site).sort()) {
-    const bytes = readFileSync(join(site, name));
+const walk = (dir) => readdirSync(dir).sort().flatMap((name) => (statSync(join(dir, name)).isDirectory() ? walk(join(dir, name)) : [join(dir, name)]));
+for (const path of walk(site)) {
+    const bytes = readFileSync(path);
     const gzip = gzipSync(bytes, { level: 9 }).length;
     raw += bytes.length;
     packed += gzip;
-    console.log(`${name.padEnd(22)} ${String(bytes.length).padStart(8)} B raw ${String(gzip).padStart(8)} B gzip`);
+    console.log(`${relative(site, path).padEnd(28)} ${String(bytes.length).padStart(8)} B raw ${String(gzip).padStart(8)} B gzip`);
 }
-console.log(`${'site'.padEnd(22)} ${String(raw).padStart(8)} B raw ${String(packed).padStart(8)} B gzip  (${(raw / 1024).toFixed(1)} KiB raw)`);
+console.log(`${'site'.padEnd(28)} ${String(raw).padStart(8)} B raw ${String(packed).padStart(8)} B gzip  (${(raw / 1024).toFixed(1)} KiB raw)`);
 
 const blankSite = mkdtempSync(join(tmpdir(), 'tomokari-blank-'));
 copyFileSync(join(here, 'blank.html'), join(blankSite, 'index.html'));
 
-// Milliseconds from the start of navigation until the page accepts input.
-async function readyTime(browser, url, calculator) {
-    const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+const PROFILES = {
+    laptop: { context: { viewport: { width: 1280, height: 800 } }, slowdown: 1 },
+    phone: { context: { viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true, deviceScaleFactor: 3 }, slowdown: 4 },
+};
+
+// Navigates a new page of the context to `url`; resolves to its first contentful paint and the
+// moment it was ready, in milliseconds from the start of navigation.
+async function visit(context, url, slowdown, calculator) {
     const page = await context.newPage();
+    const session = await context.newCDPSession(page);
+    await session.send('Emulation.setCPUThrottlingRate', { rate: slowdown });
     await page.goto(url, { waitUntil: 'load' });
     if (calculator && await started(page) !== 'ready') throw new Error('the calculator did not start');
-    // Both pages measured alike: the first paint of their content, and for the calculator no
-    // earlier than the moment its windows take input.
-    const time = await page.evaluate(async (calc) => {
+    const times = await page.evaluate(async (calc) => {
         const painted = () => performance.getEntriesByName('first-contentful-paint')[0];
         while (!painted()) await new Promise((resolve) => setTimeout(resolve, 10));
-        const ready = calc ? performance.getEntriesByName('tomokari-ready')[0].startTime : 0;
-        return Math.max(painted().startTime, ready);
+        const paint = painted().startTime;
+        return { paint, ready: calc ? Math.max(paint, performance.getEntriesByName('tomokari-ready')[0].startTime) : paint };
     }, calculator);
-    await context.close();
-    return time;
+    if (calculator) {
+        await page.evaluate(() => new Promise((resolve) => {
+            if (navigator.serviceWorker.controller) resolve();
+            else navigator.serviceWorker.addEventListener('controllerchange', resolve);
+        }));
+    }
+    await page.close();
+    return times;
 }
 
 const median = (values) => {
@@ -65,17 +80,28 @@ async function serve(root) {
 const browser = await launch();
 const calculator = await serve(site);
 const blank = await serve(blankSite);
-const times = { calculator: [], blank: [] };
-for (let run = 0; run <= RUNS; ++run) {
-    const c = await readyTime(browser, calculator.url, true);
-    const b = await readyTime(browser, blank.url, false);
-    if (run > 0) {
-        times.calculator.push(c);
-        times.blank.push(b);
+for (const [profile, { context: options, slowdown }] of Object.entries(PROFILES)) {
+    const times = {};
+    for (let run = 0; run <= RUNS; ++run) {
+        for (const [name, url, isCalculator] of [['calculator', calculator.url, true], ['blank', blank.url, false]]) {
+            const context = await browser.newContext(options);
+            const first = await visit(context, url, slowdown, isCalculator);
+            const repeat = await visit(context, url, slowdown, isCalculator);
+            await context.close();
+            if (run === 0) continue;
+            for (const [visitName, value] of [['first', first], ['repeat', repeat]]) {
+                for (const metric of ['paint', 'ready']) (times[`${name} ${visitName} ${metric}`] ??= []).push(value[metric]);
+            }
+        }
+    }
+    for (const visitName of ['first', 'repeat']) {
+        const m = (key) => median(times[key]);
+        const blankPaint = m(`blank ${visitName} paint`);
+        const [paint, ready] = [m(`calculator ${visitName} paint`), m(`calculator ${visitName} ready`)];
+        console.log(`${profile} ${visitName} visit: first contentful paint ${paint.toFixed(1)} ms, ready ${ready.toFixed(1)} ms;`
+            + ` blank Japanese page ${blankPaint.toFixed(1)} ms; ratios ${(paint / blankPaint).toFixed(2)} and ${(ready / blankPaint).toFixed(2)} (median of ${RUNS})`);
     }
 }
 await browser.close();
 await calculator.close();
 await blank.close();
-const [c, b] = [median(times.calculator), median(times.blank)];
-console.log(`ready: calculator ${c.toFixed(1)} ms, blank Japanese page ${b.toFixed(1)} ms (median of ${RUNS}), ratio ${(c / b).toFixed(2)}`);

@@ -1,5 +1,7 @@
 // Opens pages in Debian's headless Chromium, served on a free loopback port: what the web
 // runner, the web tests and the benchmark share.
+import { createRequire } from 'node:module';
+import { join } from 'node:path';
 import { chromium } from 'playwright-core';
 
 export { serve } from '../../web/serve.mjs';
@@ -20,3 +22,9 @@ export async function started(page) {
     return page.evaluate(() => document.documentElement.dataset.state);
 }
 
+
+// The layouts as the core declares them, from its build for Node.js in the build directory.
+export async function coreLayouts(build) {
+    const createCore = createRequire(import.meta.url)(join(build, 'node', 'tomokari-core-node.js'));
+    return JSON.parse((await createCore()).layouts());
+}

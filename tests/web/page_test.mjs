@@ -1,5 +1,6 @@
-// What the recorded scripts cannot see of the browser edition: the runner's exit statuses, the
-// start-up failure page, the single file opened from disk, the policy against eval, the keyboard.
+// What the recorded scripts cannot see of the browser edition: the runner's exit statuses and how
+// it reads scripts, the start-up failure page, the single file opened from disk, the policy against
+// eval, the keyboard in the boxes, and every text held by its box on a laptop and on phones.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
@@ -7,8 +8,8 @@ import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { after, before, test } from 'node:test';
-import { launch, serve } from './browser.mjs';
-import { open, play } from './tomokari_web_script.mjs';
+import { coreLayouts, launch, serve } from './browser.mjs';
+import { decodeScript, open, play } from './tomokari_web_script.mjs';
 
 const build = process.env.TOMOKARI_WEB_BUILD;
 const recorded = process.env.TOMOKARI_RECORDED;
@@ -41,14 +42,14 @@ async function withTables(name, content, use) {
     }
 }
 
-// Opens the page and plays the script; fails on any error the page logs.
-async function playOn(url, script) {
-    const { page, state } = await open(browser, url);
+// Opens the page on the device and plays the script; fails on any error the page logs.
+async function playOn(url, script, device = 'laptop', options = {}) {
+    const { page, state } = await open(browser, url, device, options);
     const errors = [];
     page.on('console', (message) => message.type() === 'error' && errors.push(message.text()));
     page.on('pageerror', (error) => errors.push(error.message));
     assert.equal(state, 'ready');
-    const result = await play(page, script);
+    const result = await play(page, script, device === 'phone');
     assert.deepEqual(errors, []);
     return { page, result };
 }
@@ -59,6 +60,26 @@ test('the runner answers as the desktop runner does: dumps and status 0, an erro
     assert.equal(run.stderr, 'tomokari-web-script: line 2: unknown button: Command9: click Command9\n');
     assert.equal(run.stdout.split('\n').length, 2);
     assert.equal(JSON.parse(run.stdout).windows.Form4.shown, true);
+});
+
+// Script bytes as the desktop runner reads them (recorded from it): a byte-order mark at the
+// start goes; a byte that begins no valid UTF-8 sequence is one U+FFFD.
+const DECODED = [
+    ['ef bb bf 41', '0041'], ['41 ef bb bf 42', '0041 FEFF 0042'], ['e3 81', 'FFFD FFFD'], ['e3 81 41', 'FFFD FFFD 0041'],
+    ['f0 9f 98 41', 'FFFD FFFD FFFD 0041'], ['c3 41', 'FFFD 0041'], ['c0 af', 'FFFD FFFD'], ['e0 80 80', 'FFFD FFFD FFFD'],
+    ['ed a0 80', 'FFFD FFFD FFFD'], ['f4 90 80 80', 'FFFD FFFD FFFD FFFD'], ['f8 88 80 80 80', 'FFFD FFFD FFFD FFFD FFFD'],
+    ['41 e3 81 e3 81 82', '0041 FFFD FFFD 3042'], ['f4 8f bf bf c2 85', '10FFFF 0085'],
+];
+
+test('the runner reads a script as the desktop runner does', () => {
+    for (const [bytes, text] of DECODED) {
+        const got = [...decodeScript(Buffer.from(bytes.replace(/ /g, ''), 'hex'))].map((c) => c.codePointAt(0).toString(16).toUpperCase().padStart(4, '0'));
+        assert.equal(got.join(' '), text, bytes);
+    }
+    // A line of U+0085 alone is blank to it, one of U+FEFF alone is not.
+    for (const [script, status] of [['\ufeffdump\n', 0], ['\u0085\ndump\n', 0], ['dump\n\ufeff\n', 2]]) {
+        assert.equal(runner(site, script).status, status, JSON.stringify(script));
+    }
 });
 
 test('a missing table file stops the runner with status 1, naming the file', async () => {
@@ -126,9 +147,10 @@ test('a box shows exactly what the core computes with: a long paste cut, no char
     await page.context().close();
 });
 
-test('Tab follows the keyboard order through what is shown; Enter in a size box presses OK', async () => {
+test('Tab follows the keyboard order through what is shown; Enter in a size box presses OK, in a cell moves on', async () => {
     const server = await serve(site);
     after(() => server.close());
+    const { keyboardOrder } = await coreLayouts(build);
     const { page } = await playOn(server.url, 'type Text12 2\ntype Text13 3\n');
     const size = '[data-window="Form4"] [data-name="Text12"]';
     const lastCell = '[data-window="Form4"] [data-name="mat1(19)"]';
@@ -138,8 +160,8 @@ test('Tab follows the keyboard order through what is shown; Enter in a size box 
     await page.focus(size);
     await page.keyboard.press('Enter');
     assert.equal(await page.isVisible(lastCell), false);
-    const shown = await page.evaluate(() => window.tomokari.keyboardOrder.filter(
-        (name) => document.querySelector(`[data-window="Form4"] [data-name="${name}"]`).checkVisibility()));
+    const shown = await page.evaluate((order) => order.filter(
+        (name) => document.querySelector(`[data-window="Form4"] [data-name="${name}"]`).checkVisibility()), keyboardOrder);
     assert.equal(shown.length, 3 + 6 + 6);  // size and OK, a 2 x 3 table, the buttons shown and the text
     const visited = [];
     for (const _ of shown) {
@@ -147,6 +169,12 @@ test('Tab follows the keyboard order through what is shown; Enter in a size box 
         await page.keyboard.press('Tab');
     }
     assert.deepEqual(visited, shown);
+    // The phone keyboard's Next (Enter) goes to the next cell shown, and from the last one on.
+    for (const [from, to] of [['mat1(0)', 'mat1(1)'], ['mat1(2)', 'mat1(5)'], ['mat1(7)', 'Command7']]) {
+        await page.focus(`[data-window="Form4"] [data-name="${from}"]`);
+        await page.keyboard.press('Enter');
+        assert.equal(await page.evaluate(() => document.activeElement.dataset.name), to, from);
+    }
     await page.context().close();
 });
 
@@ -155,14 +183,15 @@ test('every box, button and heading holds its text, on a laptop and on a phone',
     after(() => server.close());
     const cells = Array.from({ length: 20 }, (_, k) => `type mat1(${k}) ${10 + 3 * k}`).join('\n');
     const steps = '\nclick Command7\nclick Command5\nclick Command3\n';
+    const devices = [['laptop', {}], ['phone', {}], ['phone', { viewport: { width: 360, height: 640 } }]];
     for (const script of [EXAMPLE.replace('dump\n', steps), `type Text12 4\ntype Text13 5\nclick Command1\n${cells}${steps}click Command8\n`]) {
-        for (const width of [1280, 390]) {
-            const { page } = await playOn(server.url, script);
-            await page.setViewportSize({ width, height: 844 });
+        for (const [device, options] of devices) {
+            const width = options.viewport?.width ?? device;
+            const { page } = await playOn(server.url, script, device, options);
             const spilling = await page.evaluate(() => [...document.querySelectorAll('section.panel [data-name]')]
                 .filter((node) => node.checkVisibility() && !['textarea', 'frame', 'line'].includes(node.dataset.kind))
                 .filter((node) => {
-                    if (node.tagName === 'TEXTAREA' || node.tagName === 'INPUT') {
+                    if (node.tagName === 'TEXTAREA' || node.tagName === 'INPUT' || node.dataset.kind === 'input') {
                         return node.scrollWidth > node.clientWidth + 1 || node.scrollHeight > node.clientHeight + 1;
                     }
                     const text = document.createRange();
@@ -171,7 +200,7 @@ test('every box, button and heading holds its text, on a laptop and on a phone',
                     return t.left < box.left - 1 || t.right > box.right + 1 || t.top < box.top - 1 || t.bottom > box.bottom + 1;
                 })
                 .map((node) => node.dataset.name));
-            assert.deepEqual(spilling, [], `${width} px wide`);
+            assert.deepEqual(spilling, [], `${width}`);
             await page.context().close();
         }
     }

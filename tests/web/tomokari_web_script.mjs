@@ -27,8 +27,9 @@ const panelOf = (window) => `section.panel[data-window=${quoted(window)}]`;
 const controlOf = (window, name) => `${panelOf(window)} [data-name=${quoted(name)}]`;
 
 class Runner {
-    constructor(page) {
+    constructor(page, phone) {
         this.page = page;
+        this.phone = phone;
         this.answers = [];
         this.questions = [];
         this.messages = [];
@@ -64,18 +65,22 @@ class Runner {
     // The control's kind (null when the window has no control of that name), whether the
     // program has ended, whether the control is on the screen and where its middle is.
     find(selector) {
-        return this.page.evaluate((s) => {
+        return this.page.evaluate(([s, phone]) => {
             const node = document.querySelector(s);
+            // On a phone the thumb scrolls it into view first.
+            if (phone && node?.checkVisibility()) node.scrollIntoView({ block: 'center', inline: 'center', behavior: 'instant' });
             const box = node?.getBoundingClientRect();
             return { kind: node?.dataset.kind ?? null, exited: document.documentElement.dataset.state === 'ended',
                 visible: node !== null && node.checkVisibility(), x: box?.x + box?.width / 2, y: box?.y + box?.height / 2 };
-        }, selector);
+        }, [selector, this.phone]);
     }
 
-    // A click of the mouse in the middle of what the selector finds, as a user clicks.
+    // A click of the mouse in the middle of what the selector finds, as a user clicks; on a phone
+    // a tap there, once it is scrolled into view as a thumb would.
     async press(selector, found) {
         const { x, y } = found ?? await this.find(selector);
-        await this.page.mouse.click(x, y);
+        if (this.phone) await this.page.touchscreen.tap(x, y);
+        else await this.page.mouse.click(x, y);
     }
 
     async type(rest, paste) {
@@ -103,7 +108,7 @@ class Runner {
                 data.setData('text/plain', t);
                 node.dispatchEvent(new ClipboardEvent('paste', { clipboardData: data, bubbles: true, cancelable: true }));
             } else {
-                node.value = t;
+                node.textContent = t;
                 node.dispatchEvent(new Event('input', { bubbles: true }));
             }
         }, [selector, text, paste]);
@@ -208,13 +213,39 @@ class Runner {
     }
 }
 
+// A script's bytes as the desktop runner reads them: a byte-order mark at the start goes, and a
+// byte that starts no valid UTF-8 sequence becomes one U+FFFD, decoding going on at the next byte.
+export function decodeScript(bytes) {
+    let text = '';
+    let at = bytes[0] === 0xEF && bytes[1] === 0xBB && bytes[2] === 0xBF ? 3 : 0;
+    while (at < bytes.length) {
+        const lead = bytes[at];
+        const length = lead < 0x80 ? 1 : lead >= 0xC2 && lead < 0xE0 ? 2 : lead >= 0xE0 && lead < 0xF0 ? 3 : lead >= 0xF0 && lead < 0xF5 ? 4 : 0;
+        let code = length === 1 ? lead : lead & (0xFF >> (length + 1));
+        let valid = length > 0 && at + length <= bytes.length;
+        for (let k = 1; valid && k < length; ++k) {
+            valid = (bytes[at + k] & 0xC0) === 0x80;
+            code = (code << 6) | (bytes[at + k] & 0x3F);
+        }
+        const least = [0, 0, 0x80, 0x800, 0x10000][length];
+        valid &&= code >= least && code <= 0x10FFFF && !(code >= 0xD800 && code <= 0xDFFF);
+        text += valid ? String.fromCodePoint(code) : '\uFFFD';
+        at += valid ? length : 1;
+    }
+    return text;
+}
+
+// Blank as the desktop runner sees it: Unicode's separators and the control characters of white
+// space (U+0085 among them), but not U+FEFF, which JavaScript's trim() would take too.
+const blank = (line) => /^[\t\n\v\f\r \u0085\u00A0\u1680\u2000-\u200A\u2028\u2029\u202F\u205F\u3000]*$/.test(line);
+
 // Plays a script's text on a page that has started; resolves to the exit status, the dumps
-// and the error line as the runner prints them.
-export async function play(page, text) {
-    const runner = new Runner(page);
+// and the error line as the runner prints them. `phone` taps where a laptop clicks.
+export async function play(page, text, phone = false) {
+    const runner = new Runner(page, phone);
     for (const [n, raw] of text.split('\n').entries()) {
         const line = raw.endsWith('\r') ? raw.slice(0, -1) : raw;
-        if (line.trim() === '' || line.startsWith('#')) continue;
+        if (blank(line) || line.startsWith('#')) continue;
         try {
             await runner.run(line);
         } catch (error) {
@@ -225,20 +256,37 @@ export async function play(page, text) {
     return { status: 0, output: runner.output, error: '' };
 }
 
+// The devices the runner plays on: a laptop, or a phone with a touch screen.
+export const DEVICES = {
+    laptop: { viewport: { width: 1280, height: 800 } },
+    // Set to reduce motion, so that a step's window is in view at once and a tap never lands
+    // on a page still scrolling.
+    phone: { viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true, deviceScaleFactor: 3, reducedMotion: 'reduce' },
+};
+
 // Opens the page served at `url` in a new context whose clipboard the page may use; resolves
 // to the page and how it started ('ready' or 'failed').
-export async function open(browser, url) {
-    const context = await browser.newContext({ viewport: { width: 1280, height: 800 } });
+export async function open(browser, url, device = 'laptop', options = {}) {
+    const context = await browser.newContext({ ...DEVICES[device], ...options });
     await context.grantPermissions(['clipboard-read', 'clipboard-write']);
     const page = await context.newPage();
     page.setDefaultTimeout(10000);
+    return { page, state: await restart(page, url) };
+}
+
+// Starts the program afresh on a page opened before: nothing kept of what the tab did, an empty
+// clipboard. Resolves to how it started.
+export async function restart(page, url) {
+    if (page.url().startsWith('http')) await page.evaluate(() => sessionStorage.clear());
     await page.goto(url);
-    return { page, state: await started(page) };
+    const state = await started(page);
+    await page.evaluate(() => navigator.clipboard.writeText('').catch(() => {}));
+    return state;
 }
 
 function readScript(argument) {
     try {
-        return readFileSync(argument === undefined || argument === '-' ? 0 : argument, 'utf8');
+        return decodeScript(readFileSync(argument === undefined || argument === '-' ? 0 : argument));
     } catch {
         process.stderr.write(`${NAME}: cannot read the script ${argument ?? '-'}\n`);
         process.exit(2);
@@ -248,16 +296,17 @@ function readScript(argument) {
 async function main() {
     const [site, scriptFile] = process.argv.slice(2);
     const text = readScript(scriptFile);
+    const device = process.env.TOMOKARI_WEB_DEVICE === 'phone' ? 'phone' : 'laptop';
     const server = await serve(site);
     const browser = await launch();
     try {
-        const { page, state } = await open(browser, server.url);
+        const { page, state } = await open(browser, server.url, device);
         if (state === 'failed') {
             const message = await page.textContent('.failure .dialog-text');
             process.stderr.write(`${NAME}: ${message.replace(/\n/g, ' ')}\n`);
             return 1;
         }
-        const result = await play(page, text);
+        const result = await play(page, text, device === 'phone');
         process.stdout.write(result.output);
         process.stderr.write(result.error);
         return result.status;

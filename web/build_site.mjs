@@ -1,0 +1,45 @@
+// Writes the generated files of the site: index.html with the windows as they are at start-up
+// (the core itself, built for Node.js, gives their layout and state), layout.css with their
+// geometry, and sw.js with the list of the site's files and a version made from their contents.
+//   node build_site.mjs SITE_DIR CORE_FOR_NODE SOURCE_DIR
+import { createHash } from 'node:crypto';
+import { readdirSync, readFileSync, statSync, writeFileSync } from 'node:fs';
+import { createRequire } from 'node:module';
+import { join, relative } from 'node:path';
+import { desktopWidth, layoutStyles, pageMarkup } from './markup.mjs';
+
+const [site, coreForNode, source] = process.argv.slice(2);
+const createCore = createRequire(import.meta.url)(coreForNode);
+const module = await createCore();
+const layouts = JSON.parse(module.layouts());
+const tables = Object.fromEntries(['chi2prob.dat', 'power06.dat'].map((name) => [name, new Uint8Array(readFileSync(join(site, name)))]));
+const core = new module.Core('/', tables);
+if (core.failure()) throw new Error(core.failure());
+const view = JSON.parse(core.view());
+
+// The style sheet switches to the desktop arrangement where the layout says it fits.
+const style = readFileSync(join(source, 'style.css'), 'utf8');
+const breakpoint = `(min-width: ${desktopWidth(layouts)}px)`;
+if (!style.includes(breakpoint)) throw new Error(`style.css does not switch to the desktop at ${breakpoint}`);
+
+const template = readFileSync(join(source, 'index.html'), 'utf8');
+if (!template.includes('<!-- windows -->')) throw new Error('index.html has no place for the windows');
+writeFileSync(join(site, 'index.html'), template.replace('<!-- windows -->', () => pageMarkup(layouts, view)));
+writeFileSync(join(site, 'layout.css'), layoutStyles(layouts));
+
+// Everything the site serves, for the service worker to keep; its version changes with any of them.
+const files = [];
+const walk = (dir) => {
+    for (const name of readdirSync(dir).sort()) {
+        const path = join(dir, name);
+        if (statSync(path).isDirectory()) walk(path);
+        else if (name !== 'sw.js') files.push(relative(site, path));
+    }
+};
+walk(site);
+const hash = createHash('sha256');
+for (const file of files) hash.update(file).update(readFileSync(join(site, file)));
+const worker = readFileSync(join(source, 'sw.js'), 'utf8')
+    .replace('@VERSION@', hash.digest('hex').slice(0, 16))
+    .replace('@FILES@', JSON.stringify(['./', ...files]));
+writeFileSync(join(site, 'sw.js'), worker);
