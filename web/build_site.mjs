@@ -1,6 +1,6 @@
 // Writes the generated files of the site: index.html with the windows as they are at start-up
-// (the core itself, built for Node.js, gives their layout and state), layout.css with their
-// geometry, and sw.js with the list of the site's files and a version made from their contents.
+// (the core itself, built for Node.js, gives their layout and state) and their style and geometry,
+// and sw.js with the list of the site's files and a version made from their contents.
 //   node build_site.mjs SITE_DIR CORE_FOR_NODE SOURCE_DIR
 import { createHash } from 'node:crypto';
 import { readdirSync, readFileSync, statSync, writeFileSync } from 'node:fs';
@@ -22,10 +22,18 @@ const style = readFileSync(join(source, 'style.css'), 'utf8');
 const breakpoint = `(min-width: ${desktopWidth(layouts)}px)`;
 if (!style.includes(breakpoint)) throw new Error(`style.css does not switch to the desktop at ${breakpoint}`);
 
+// The style goes into the page itself, allowed by its hash: nothing stands between the page and
+// its first paint.
+const styles = `${style}\n${layoutStyles(layouts)}`.replace(/\/\*[\s\S]*?\*\//g, '');
+const hash = (text) => `'sha256-${createHash('sha256').update(text).digest('base64')}'`;
 const template = readFileSync(join(source, 'index.html'), 'utf8');
-if (!template.includes('<!-- windows -->')) throw new Error('index.html has no place for the windows');
-writeFileSync(join(site, 'index.html'), template.replace('<!-- windows -->', () => pageMarkup(layouts, view)));
-writeFileSync(join(site, 'layout.css'), layoutStyles(layouts));
+for (const place of ['<!-- windows -->', '<!-- style -->', "default-src 'self';"]) {
+    if (!template.includes(place)) throw new Error(`index.html has no ${place}`);
+}
+writeFileSync(join(site, 'index.html'), template
+    .replace("default-src 'self';", () => `default-src 'self'; style-src 'self' ${hash(styles)};`)
+    .replace('<!-- style -->', () => `<style>${styles}</style>`)
+    .replace('<!-- windows -->', () => pageMarkup(layouts, view)));
 
 // Everything the site serves, for the service worker to keep; its version changes with any of them.
 const files = [];
@@ -37,9 +45,9 @@ const walk = (dir) => {
     }
 };
 walk(site);
-const hash = createHash('sha256');
-for (const file of files) hash.update(file).update(readFileSync(join(site, file)));
+const contents = createHash('sha256');
+for (const file of files) contents.update(file).update(readFileSync(join(site, file)));
 const worker = readFileSync(join(source, 'sw.js'), 'utf8')
-    .replace('@VERSION@', hash.digest('hex').slice(0, 16))
+    .replace('@VERSION@', contents.digest('hex').slice(0, 16))
     .replace('@FILES@', JSON.stringify(['./', ...files]));
 writeFileSync(join(site, 'sw.js'), worker);

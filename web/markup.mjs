@@ -166,7 +166,8 @@ export function pageMarkup(layouts, view) {
 const number = (value) => String(Math.round(value * 1e4) / 1e4);
 
 // Every window's and control's place and size from the layout, in units of --u: one pixel on the
-// desktop, less where a card must shrink to fit a narrow screen.
+// desktop, less where a card must shrink to fit a narrow screen. Controls by their ids, the
+// quickest rules for a browser to match.
 export function layoutStyles(layouts) {
     const rules = [];
     const scaled = (property, pixels) => `${property}: calc(var(--u) * ${number(pixels)})`;
@@ -194,11 +195,12 @@ export function layoutStyles(layouts) {
             if (control.pointSize > 0) declarations.push(font(control.pointSize));
             // One line of text stands in the middle of the box, as in a single-line box.
             if (kind === 'input') declarations.push(scaled('line-height', px(rect.height) - 4));
-            rules.push(`${win} [data-name="${control.name}"] { ${declarations.join('; ')}; }`);
+            const id = `#${controlId(layout.name, control.name).replace(/[()]/g, '\\$&')}`;
+            rules.push(`${id} { ${declarations.join('; ')}; }`);
             // A button smaller than a fingertip answers one over 24 px (and 1 px of its border).
             const reach = (size) => Math.max(0, Math.ceil((24 - size) / 2) + 1);
             if (kind === 'button' && (reach(px(rect.height)) || reach(px(rect.width)))) {
-                rules.push(`${win} [data-name="${control.name}"]::after { inset: -${reach(px(rect.height))}px -${reach(px(rect.width))}px; }`);
+                rules.push(`${id}::after { inset: -${reach(px(rect.height))}px -${reach(px(rect.width))}px; }`);
             }
         }
     });

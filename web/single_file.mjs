@@ -26,15 +26,14 @@ start({
     fetchTable: async (name) => embedded[name],
 });
 `;
-const style = `${read('style.css')}\n${read('layout.css')}`;
+// The page's style stands in it already, allowed by its hash.
+const style = /<style>([\s\S]*?)<\/style>/.exec(read('index.html').toString())[1];
 const hash = (text) => `'sha256-${createHash('sha256').update(text).digest('base64')}'`;
 const policy = `default-src 'none'; script-src ${hash(script)} 'wasm-unsafe-eval'; style-src ${hash(style)}; img-src data:; object-src 'none'; base-uri 'none'`;
 const icon = `data:image/svg+xml;base64,${base64('icon.svg')}`;
 
 const html = read('index.html').toString()
     .replace(/<meta http-equiv="Content-Security-Policy" content="[^"]*">/, `<meta http-equiv="Content-Security-Policy" content="${policy}">`)
-    .replace('<link rel="stylesheet" href="style.css">', () => `<style>${style}</style>`)
-    .replace('<link rel="stylesheet" href="layout.css">\n', '')
     .replace('href="icon.svg"', () => `href="${icon}"`)
     // Opened from disk it installs nothing: no manifest, no service worker.
     .replace(/<link rel="(manifest|apple-touch-icon)"[^>]*>\n/g, '')
