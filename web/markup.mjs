@@ -45,7 +45,7 @@ function controlMarkup(window, control, state, children = '') {
     if (kind === 'input') {
         const size = control.enter === 'ok';  // a size box: Enter confirms the size
         Object.assign(attributes, {
-            contenteditable: 'plaintext-only', role: 'textbox', tabindex: 0, 'aria-multiline': 'false',
+            'data-enter': control.enter, contenteditable: 'plaintext-only', role: 'textbox', tabindex: 0, 'aria-multiline': 'false',
             spellcheck: 'false', autocapitalize: 'off', autocorrect: 'off',
             inputmode: size ? 'numeric' : 'decimal', enterkeyhint: size ? 'go' : 'next',
         });

@@ -117,7 +117,7 @@ class Page {
     // (the browser would turn a carriage return into a new block), and the core has the last
     // word on what the box holds.
     connectBox(name, box) {
-        const enter = box.getAttribute('enterkeyhint') === 'go' ? 'ok' : 'next';
+        const { enter } = box.dataset;  // what Enter does there, from the layout
         box.addEventListener('beforeinput', (event) => {
             const [start, end] = selectionIn(box);
             const deletes = event.inputType.startsWith('delete') && start < end;
@@ -148,7 +148,7 @@ class Page {
             if (event.key !== 'Enter' || event.isComposing || event.keyCode === 229) return;
             event.preventDefault();
             if (enter === 'ok') this.act((core) => core.press('Command1'), { record: ['press', 'Command1'], step: 'Command1' });
-            else this.moveOn(box);
+            else if (enter === 'next') this.moveOn(box);
         });
     }
 
