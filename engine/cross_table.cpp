@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/number_reader.h"
+#include "numbers/number_reader.h"
 
 namespace tomokari {
 

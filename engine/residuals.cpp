@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "engine/number_reader.h"
+#include "numbers/number_reader.h"
 
 namespace tomokari {
 

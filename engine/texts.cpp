@@ -1,6 +1,6 @@
 #include "engine/texts.h"
 
-#include "engine/number_text.h"
+#include "numbers/number_text.h"
 
 namespace tomokari {
 

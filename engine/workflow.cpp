@@ -8,7 +8,7 @@
 #include <utility>
 
 #include "engine/chi_square.h"
-#include "engine/number_reader.h"
+#include "numbers/number_reader.h"
 #include "engine/power.h"
 #include "engine/residuals.h"
 
@@ -38,22 +38,6 @@ constexpr ScreenItem kScreenItems[] = {
 };
 
 constexpr const char* kReturnItems[] = {"setsumei_modoru", "setsumei_modoru2", "modoruken"};
-
-// "1,234" as a spreadsheet copies a formatted number: the digit-group commas go, 1234 stays.
-// Anything else (a decimal comma, text) stays as it is.
-std::string withoutDigitGroups(const std::string& field) {
-    // [sign] d{1,3} (,ddd)+ [.digits]: the commas stand every fourth place from the point.
-    const size_t start = field.find_first_not_of("+-") == 1 ? 1 : 0;
-    const std::string whole = field.substr(start, field.find('.') - start);
-    bool grouped = whole.size() > 4 && whole.size() % 4 != 0;
-    for (size_t k = 0; grouped && k < whole.size(); ++k) {
-        grouped = (whole.size() - k) % 4 == 0 ? whole[k] == ',' : whole[k] >= '0' && whole[k] <= '9';
-    }
-    if (!grouped) return field;
-    std::string plain = field;
-    std::erase(plain, ',');
-    return plain;
-}
 
 // Calls each(piece) for the pieces of `text` cut at `separator`, as std::getline reads them:
 // a separator ends a piece, so no empty piece follows one at the very end.

@@ -5,8 +5,8 @@
 #include <cmath>
 #include <cstdint>
 
-#include "engine/number_reader.h"
-#include "engine/number_text.h"
+#include "numbers/number_reader.h"
+#include "numbers/number_text.h"
 #include "fuzz/fuzz_checks.h"
 
 using namespace tomokari;

@@ -1,6 +1,6 @@
 #include "tables/reference_tables.h"
 
-#include "engine/number_reader.h"
+#include "numbers/number_reader.h"
 
 #include <cerrno>
 #include <cmath>

@@ -12,8 +12,8 @@
 #include <sstream>
 
 #include "engine/cross_table.h"
-#include "engine/number_reader.h"
-#include "engine/number_text.h"
+#include "numbers/number_reader.h"
+#include "numbers/number_text.h"
 #include "tables/reference_tables.h"
 
 namespace tomokari {

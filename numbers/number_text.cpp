@@ -1,4 +1,4 @@
-#include "engine/number_text.h"
+#include "numbers/number_text.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,10 +1,11 @@
-#include "engine/number_reader.h"
+#include "numbers/number_reader.h"
 
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <string>
 #include <type_traits>
 
 namespace tomokari {
@@ -134,5 +135,19 @@ template std::optional<float> readNumber<float>(std::string_view, const NumberSy
 double cellTextValue(std::string_view text) { return readNumber<double>(text, kCellSyntax).value_or(0.0); }
 
 double sizeTextValue(std::string_view text) { return readNumber<double>(text, kSizeSyntax).value_or(0.0); }
+
+std::string withoutDigitGroups(const std::string& field) {
+    // [sign] d{1,3} (,ddd)+ [.digits]: the commas stand every fourth place from the point.
+    const size_t start = field.find_first_not_of("+-") == 1 ? 1 : 0;
+    const std::string whole = field.substr(start, field.find('.') - start);
+    bool grouped = whole.size() > 4 && whole.size() % 4 != 0;
+    for (size_t k = 0; grouped && k < whole.size(); ++k) {
+        grouped = (whole.size() - k) % 4 == 0 ? whole[k] == ',' : whole[k] >= '0' && whole[k] <= '9';
+    }
+    if (!grouped) return field;
+    std::string plain = field;
+    std::erase(plain, ',');
+    return plain;
+}
 
 }  // namespace tomokari
