@@ -1,17 +1,18 @@
-// Plays the recorded scripts through the workflow core alone, without widgets, and prints
-// the same JSON as the scripted runner: the core's state must be what the windows show.
+// The recorded scripts through the workflow core alone, without widgets: at every dump it must
+// show what the script expects, which is what the windows showed. And seeded random sequences of
+// actions, generated here, with the rules the core keeps checked after every action.
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <stdexcept>
 
-#include "engine/json_text.h"
-#include "engine/workflow.h"
+#include "fuzz/workflow_rules.h"
+#include "tests/check.h"
+#include "tests/core_player.h"
+#include "tests/random_script.h"
 #include "tests/script_escapes.h"
 
 namespace tomokari {
@@ -19,105 +20,65 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class CorePlayer {
-public:
-    explicit CorePlayer(const ReferenceTables& tables) : workflow_(tables) {}
-
-    // The dumps of a script that runs without error, one JSON line each.
-    std::string play(std::istream& script) {
-        std::string line, dumps;
-        while (std::getline(script, line)) {
-            if (line.find_first_not_of(" \t\r") == std::string::npos || line[0] == '#') continue;
-            const size_t blank = line.find(' ');
-            const std::string command = line.substr(0, blank);
-            const std::string rest = blank == std::string::npos ? "" : line.substr(blank + 1);
-            if (command == "dump") {
-                dumps += dump() + "\n";
-            } else if (command == "answer") {
-                answers_.push_back(rest == "yes");
-            } else if (!workflow_.view().exited) {
-                act(command, rest);
-            }
-        }
-        return dumps;
-    }
-
-private:
-    void act(const std::string& command, const std::string& rest) {
-        const size_t blank = rest.find(' ');
-        const std::string text = blank == std::string::npos ? "" : unescapeScriptText(rest.substr(blank + 1));
-        if (command == "type") workflow_.type(rest.substr(0, blank), text);
-        if (command == "paste") workflow_.paste(rest.substr(0, blank), clipboard_ = text);
-        if (command == "click") workflow_.press(rest);
-        if (command == "menu") workflow_.choose(rest);
-        for (const WindowLayout& layout : windowLayouts()) {
-            if (command == "close" && layout.name == rest) workflow_.close(layout.id);
-            if (command == "copy" && layout.name == rest) clipboard_ = workflow_.copyTable(layout.id);
-        }
-        for (const Prompt& message : workflow_.view().messages) {
-            messages_ += (messages_.empty() ? "" : ",") + jsonObject({{"caption", jsonString(message.caption)}, {"text", jsonString(message.text)}});
-        }
-        if (const auto& question = workflow_.view().question) {
-            const bool yes = answers_.front();
-            answers_.pop_front();
-            questions_ += (questions_.empty() ? "" : ",") + jsonObject({{"answer", yes ? "\"yes\"" : "\"no\""},
-                                                                    {"caption", jsonString(question->caption)},
-                                                                    {"text", jsonString(question->text)}});
-            workflow_.answer(yes);
-        }
-    }
-
-    std::string dump() const {
-        const ViewState& view = workflow_.view();
-        const auto boolean = [](bool value) { return std::string(value ? "true" : "false"); };
-        std::map<std::string, std::string> windows;
-        for (const WindowLayout& layout : windowLayouts()) {
-            const WindowState& state = view.windows[static_cast<size_t>(layout.id)];
-            std::map<std::string, std::string> controls;
-            for (size_t i = 0; i < layout.controls.size(); ++i) {
-                std::map<std::string, std::string> control{{"visible", boolean(state.controls[i].visible)}};
-                if (layout.controls[i].kind != ControlKind::Line) control["text"] = jsonString(state.controls[i].text);
-                controls[layout.controls[i].name] = jsonObject(control);
-            }
-            windows[layout.name] = jsonObject({{"controls", jsonObject(controls)}, {"shown", boolean(state.shown)}, {"title", jsonString(layout.title)}});
-        }
-        return jsonObject({{"clipboard", jsonString(clipboard_)}, {"exited", boolean(view.exited)}, {"messages", "[" + messages_ + "]"}, {"questions", "[" + questions_ + "]"},
-                       {"windows", jsonObject(windows)}});
-    }
-
-    Workflow workflow_;
-    std::deque<bool> answers_;
-    std::string messages_, questions_;  // JSON objects joined by commas
-    std::string clipboard_;
-};
-
-TEST(RecordedScripts, TheCoreAloneGivesTheDumpsOfTheWindows) {
-    const TableLoadResult tables = loadReferenceTables(TOMOKARI_DATA_DIR);
-    ASSERT_TRUE(tables.tables);
-    int played = 0;
-    for (const fs::directory_entry& entry : fs::directory_iterator(TOMOKARI_RECORDED_DIR)) {
-        fs::path path = entry.path();
-        if (path.extension() != ".script" || fs::exists(fs::path(path).replace_extension(".error"))) continue;
-        std::ifstream script(path);
-        std::ifstream expected(fs::path(path).replace_extension(".dumps"));
-        std::stringstream want;
-        want << expected.rdbuf();
-        EXPECT_EQ(CorePlayer(*tables.tables).play(script), want.str()) << path.filename();
-        ++played;
-    }
-    EXPECT_GT(played, 100);
+std::string readFile(const fs::path& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
 }
 
-// A name that is no control stops the caller instead of reading past the end of the window's controls.
-TEST(Workflow, AWrongControlNameFailsLoudly) {
-    const TableLoadResult tables = loadReferenceTables(TOMOKARI_DATA_DIR);
-    ASSERT_TRUE(tables.tables);
-    const Workflow workflow(*tables.tables);
-    EXPECT_EQ(workflow.control(WindowId::Main, "mat1(19)").text, "45");
-    for (const char* name : {"mat1(20)", "", "Command9", "zzz"}) {
-        EXPECT_THROW(workflow.control(WindowId::Main, name), std::out_of_range) << name;
+const ReferenceTables& tables() {
+    static const TableLoadResult loaded = loadReferenceTables(TOMOKARI_DATA_DIR);
+    if (!loaded.tables) throw std::runtime_error(loaded.error->message());
+    return *loaded.tables;
+}
+
+std::string joined(const std::vector<std::string>& lines) {
+    std::string text;
+    for (const std::string& line : lines) text += "    " + line + "\n";
+    return text;
+}
+
+TEST(RecordedScripts, TheCoreShowsWhatTheScriptsExpect) {
+    const State startUp = startUpState(readFile(fs::path(TOMOKARI_RECORDED_DIR) / "start-up.state"));
+    EXPECT_EQ(CorePlayer(tables()).state(), startUp) << joined(changeLines(startUp, CorePlayer(tables()).state()));
+    int played = 0;
+    for (const fs::directory_entry& entry : fs::recursive_directory_iterator(TOMOKARI_RECORDED_DIR)) {
+        if (entry.path().extension() != ".script") continue;
+        const std::string script = readFile(entry.path());
+        if (!readExpectations(script).error.empty()) continue;  // the runner's errors: the windows' checks see them
+        const std::vector<State> expected = expectedStates(startUp, script), seen = CorePlayer(tables()).play(script);
+        const std::string name = fs::relative(entry.path(), TOMOKARI_RECORDED_DIR).string();
+        ASSERT_EQ(seen.size(), expected.size()) << name;
+        for (size_t dump = 0; dump < seen.size(); ++dump) {
+            EXPECT_TRUE(seen[dump] == expected[dump]) << name << ", dump " << dump + 1 << ", expected then seen:\n"
+                                                      << joined(changeLines(seen[dump], expected[dump]))
+                                                      << joined(changeLines(expected[dump], seen[dump]));
+        }
+        ++played;
     }
-    EXPECT_THROW(workflow.control(WindowId::Residuals, "Command1"), std::out_of_range);
+    EXPECT_GT(played, 30);
+}
+
+// The seeds of the random sequences; the windows and the page play the same ones.
+constexpr unsigned kSeeds = 60;
+
+TEST(RandomSequences, KeepTheRulesAfterEveryAction) {
+    for (unsigned seed = 1; seed <= kSeeds; ++seed) {
+        CorePlayer player(tables());
+        fuzz::WorkflowRules rules;
+        std::istringstream script(randomScript(tables(), seed, 80));
+        for (std::string line; std::getline(script, line);) {
+            const ViewState before = player.workflow().view();
+            player.step(line);
+            // What a line presses or types, for the rules that depend on it.
+            std::istringstream words(line);
+            std::string command, target, text;
+            words >> command >> target;
+            if (command == "type" && line.size() > command.size() + target.size() + 2) text = line.substr(command.size() + target.size() + 2);
+            rules.check(player.workflow(), before, command == "click" ? target : "", command == "type" ? target : "", unescapeScriptText(text));
+        }
+    }
 }
 
 }  // namespace

@@ -1,22 +1,26 @@
 #!/usr/bin/env bash
-# Plays the scripts named in LIST (one name a line, without .script; "#" starts a comment)
-# from DIR through RUNNER and compares what it prints with NAME.dumps byte for byte;
-# NAME.error, where present, holds the expected exit status and standard error.
-#   play_scripts.sh RUNNER DIR LIST
+# Plays the scripts named in LIST (one path a line under DIR, without .script; "#" starts a
+# comment) through RUNNER and compares what it prints with what each script expects byte for
+# byte: its dumps rebuilt by CHECK from DIR/start-up.state and its "#= " lines, and its "#! "
+# lines for the exit status and the error line (without the runner's name), or exit 0.
+#   play_scripts.sh RUNNER CHECK DIR LIST
 set -u
-runner=$1 dir=$2 list=$3
+runner=$1 check=$2 dir=$3 list=$4
 passed=0 failed=0
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 for name in $(grep -v '^#' "$list"); do
-    "$runner" "$dir/$name.script" >"$scratch/out" 2>"$scratch/err"
-    { echo "exit $?"; cat "$scratch/err"; } >"$scratch/got"
-    if [ -f "$dir/$name.error" ]; then cp "$dir/$name.error" "$scratch/want"; else echo "exit 0" >"$scratch/want"; fi
-    if cmp -s "$scratch/out" "$dir/$name.dumps" && cmp -s "$scratch/got" "$scratch/want"; then
+    script="$dir/$name.script"
+    "$runner" "$script" >"$scratch/out" 2>"$scratch/err"
+    { echo "exit $?"; sed 's/^tomokari-script: //' "$scratch/err"; } >"$scratch/got"
+    sed -n 's/^#! //p' "$script" >"$scratch/want"
+    [ -s "$scratch/want" ] || echo "exit 0" >"$scratch/want"
+    "$check" expected "$dir/start-up.state" "$script" >"$scratch/dumps"
+    if cmp -s "$scratch/out" "$scratch/dumps" && cmp -s "$scratch/got" "$scratch/want"; then
         passed=$((passed + 1))
     else
         failed=$((failed + 1))
-        echo "FAILED: $name"
+        echo "FAILED: $name (tomokari-record $dir $script shows what changed)"
         sed 's/^/    /' "$scratch/got"
     fi
 done

@@ -1,0 +1,79 @@
+#pragma once
+// What the program shows at a dump, as the scripted runner prints it, and the readable lines in
+// which the recorded scripts keep it: one fact a line, only what changed since the dump before.
+//
+//   Form4 shown / Form4 not shown          a window open on the screen or not
+//   Form4 title "トモカリ ポルテノ"          its title (in the start-up state only)
+//   Form4 Text12 = "2"                     a control's text (JSON escapes)
+//   Form4 Command8 visible / hidden        a control's own visibility
+//   question "caption" "text" yes|no       a question asked, with its answer
+//   message "caption" "text"               a message shown
+//   clipboard "…"                          the clipboard's text
+//   exited                                 the program has ended
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tomokari {
+
+struct ControlFact {
+    std::string name;
+    bool hasText = true;  // a line has none
+    std::string text;
+    bool visible = true;
+
+    bool operator==(const ControlFact&) const = default;
+};
+
+struct WindowFact {
+    std::string name;
+    std::string title;
+    bool shown = false;
+    std::vector<ControlFact> controls;  // in the program's order
+
+    bool operator==(const WindowFact&) const = default;
+};
+
+struct BoxFact {  // a question or a message
+    std::string caption, text, answer;  // answer "yes" or "no"; empty for a message
+
+    bool operator==(const BoxFact&) const = default;
+};
+
+struct State {
+    bool exited = false;
+    std::vector<WindowFact> windows;  // Form4, Form3, Form1
+    std::vector<BoxFact> questions, messages;
+    std::string clipboard;
+
+    bool operator==(const State&) const = default;
+};
+
+// The lines that turn `before` into `after`; every fact of `after` when `whole`.
+std::vector<std::string> changeLines(const State& before, const State& after, bool whole = false);
+
+// Applies one line to the state; false when it is no line of this form or names nothing there.
+bool applyLine(State& state, std::string_view line);
+
+// The state as the scripted runner prints it: one line of JSON, keys sorted.
+std::string stateJson(const State& state);
+
+// A JSON string literal at the start of `text` (the form jsonString writes), decoded; the rest
+// of the text after it in `rest`. False when `text` starts with none.
+bool readJsonString(std::string_view text, std::string& value, std::string_view& rest);
+
+// What a recorded script expects, kept in the script itself after the lines that make it: after
+// each "dump" line its changes as "#= " lines, and at the end the runner's error as "#! " lines
+// ("#! exit 2", "#! line 5: unknown command: frob"). The runners skip them as comments.
+struct Expectations {
+    std::vector<std::vector<std::string>> dumps;
+    std::vector<std::string> error;  // empty: the script runs to its end
+};
+
+Expectations readExpectations(std::string_view script);
+
+// The script with `expected` in place of the expectations it held.
+std::string withExpectations(std::string_view script, const Expectations& expected);
+
+}  // namespace tomokari
