@@ -155,12 +155,15 @@ function panelMarkup(layout, index, windowState, layouts) {
     }, tag('div', { class: 'client' }, client) + menuBar + titleBar);
 }
 
-// The body of the page: the three windows as they are at start-up, and the live region that
-// tells a screen reader each step's result.
+// The body of the page: the three windows as they are at start-up, the live region that tells a
+// screen reader each step's result, and what the page needs of the layouts to show the core's
+// states (each window's controls in the core's order, the page's own texts) as data.
 export function pageMarkup(layouts, view) {
     const panels = layouts.windows.map((layout, i) => panelMarkup(layout, i, view.windows[i], layouts)).join('');
+    const data = { texts: layouts.texts, windows: layouts.windows.map((layout) => layout.controls.map((control) => control.name)) };
     return tag('main', { class: 'desktop' }, panels)
-        + tag('div', { class: 'assistive', 'aria-live': 'polite', 'data-role': 'announcer' });
+        + tag('div', { class: 'assistive', 'aria-live': 'polite', 'data-role': 'announcer' })
+        + `<script type="application/json" id="page-data">${JSON.stringify(data).replace(/</g, '\\u003c')}</script>`;
 }
 
 const number = (value) => String(Math.round(value * 1e4) / 1e4);

@@ -63,6 +63,9 @@ const motion = () => (matchMedia('(prefers-reduced-motion: reduce)').matches ? '
 
 class Page {
     constructor() {
+        // Each window's controls in the order of the core's states, and the page's own texts.
+        const { texts, windows } = JSON.parse(document.getElementById('page-data').textContent);
+        this.texts = texts;
         this.core = null;      // until it has loaded, actions wait in `waiting`
         this.waiting = [];
         this.busy = false;     // a box is open, or queued actions are being played
@@ -73,6 +76,8 @@ class Page {
             .map((node) => [node, document.getElementById(node.dataset.mirror)]);
         this.announcer = document.querySelector('[data-role="announcer"]');
         this.menuBar = this.panels[0].querySelector('.menu-bar');
+        this.controls = windows.map((names, w) => names.map((name) => this.node(w, name)));
+        this.index = windows.map((names) => new Map(names.map((name, i) => [name, i])));
         this.stacking = 0;
         this.connect();
     }
@@ -508,11 +513,8 @@ class Page {
 
     // The core has loaded: what the tab did before a reload comes back, or else the table in the
     // address; then whatever the student did while the core was loading.
-    attach(core, layouts) {
+    attach(core) {
         this.core = core;
-        this.texts = layouts.texts;
-        this.controls = layouts.windows.map((layout, w) => layout.controls.map((control) => this.node(w, control.name)));
-        this.index = layouts.windows.map((layout) => new Map(layout.controls.map((control, i) => [control.name, i])));
         const actions = (() => {
             try {
                 return JSON.parse(sessionStorage.getItem(JOURNAL) ?? 'null');
@@ -613,13 +615,12 @@ export async function start({ createCore, moduleOptions, fetchTable }) {
     const files = {};
     for (const [i, name] of names.entries()) files[name] = await tables[i];
     const core = new module.Core(decodeURIComponent(new URL('.', location.href).pathname), files);
-    const layouts = JSON.parse(module.layouts());
     const failure = core.failure();
     if (failure) {
-        showFailure(layouts.texts.programTitle, failure);
+        showFailure(page.texts.programTitle, failure);
         return;
     }
-    page.attach(core, layouts);
+    page.attach(core);
     if (document.documentElement.dataset.state !== 'ended') document.documentElement.dataset.state = 'ready';
     performance.mark('tomokari-ready');
 }
