@@ -313,6 +313,11 @@ test('a reload brings back exactly what was there; the address carries the table
     await page.reload();
     assert.equal(await started(page), 'ready');
     assert.equal((await play(page, 'dump\n')).output, before);
+    // Away and back with the browser's back button: the same again.
+    await page.goto('about:blank');
+    await page.goBack();
+    assert.equal(await started(page), 'ready');
+    assert.equal((await play(page, 'dump\n')).output, before);
     await page.context().close();
 
     // Another browser: the table typed in and its size confirmed, the steps left to the student.
