@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake make g++ clang libclang-rt-14-dev qt6-base-dev libgl-dev libboost-dev libgtest-dev fonts-ipafont-gothic fonts-noto-cjk file locales)
+packages=(cmake make g++ clang libclang-rt-14-dev qt6-base-dev qt6-translations-l10n libgl-dev libboost-dev libgtest-dev fonts-ipafont-gothic fonts-noto-cjk file locales)
 # Debian's Node.js loads these three of its built-in modules from /usr/share/nodejs.
 web_packages=(emscripten chromium nodejs node-acorn node-cjs-module-lexer node-undici)
 case "${1:-run}" in test | web) packages+=("${web_packages[@]}") ;; esac

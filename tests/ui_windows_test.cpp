@@ -13,18 +13,22 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTest>
+#include <memory>
 
 #include "engine/texts.h"
 #include "ui/dialogs.h"
 #include "ui/program.h"
+#include "ui/translation.h"
 
 namespace tomokari {
 namespace {
@@ -223,9 +227,19 @@ struct SeenBox {
     QString title;
     QString text;
     QMessageBox::Icon icon = QMessageBox::Critical;
-    QMessageBox::StandardButtons buttons;
-    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    std::string buttons;  // as a screen reader reads them, sorted; "*" marks the default
 };
+
+QStringList spokenButtons(QAccessibleInterface* node) {
+    QStringList names;
+    for (int i = 0; i < node->childCount(); ++i) {
+        QAccessibleInterface* child = node->child(i);
+        if (child->role() == QAccessible::PushButton) names << child->text(QAccessible::Name) + (child->state().defaultButton ? "*" : "");
+        names << spokenButtons(child);
+    }
+    names.sort();
+    return names;
+}
 
 // Looks at the box once it is open, then presses `press` on it.
 void answerNextBox(SeenBox& seen, QMessageBox::StandardButton press) {
@@ -235,8 +249,7 @@ void answerNextBox(SeenBox& seen, QMessageBox::StandardButton press) {
         seen.title = box->windowTitle();
         seen.text = box->text();
         seen.icon = box->icon();
-        seen.buttons = box->standardButtons();
-        seen.defaultButton = box->standardButton(box->defaultButton());
+        seen.buttons = spokenButtons(QAccessible::queryAccessibleInterface(box)).join(" / ").toStdString();
         box->button(press)->click();
     });
 }
@@ -249,8 +262,7 @@ TEST(MessageBoxDialogs, QuestionsHaveYesAndNoWithYesTheDefault) {
     EXPECT_EQ(seen.title, QStringLiteral("トモカリ ポルテノ"));
     EXPECT_EQ(seen.text, QStringLiteral("終了しますか？"));
     EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
-    EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(seen.defaultButton, QMessageBox::Yes);
+    EXPECT_EQ(seen.buttons, "いいえ / はい*");
 
     answerNextBox(seen, QMessageBox::No);
     EXPECT_FALSE(dialogs.askYesNo(nullptr, QString(), QStringLiteral("マス目の度数データをクリアしますか？")));
@@ -262,9 +274,32 @@ TEST(MessageBoxDialogs, MessagesHaveOnlyAnOkButton) {
     SeenBox seen;
     answerNextBox(seen, QMessageBox::Ok);
     dialogs.showMessage(nullptr, QString(), QStringLiteral("数表ファイルが見つかりません。"));
-    EXPECT_EQ(seen.buttons, QMessageBox::Ok);
+    EXPECT_EQ(seen.buttons, "OK*");
     EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
     EXPECT_EQ(seen.title, QString::fromUtf8(kProgramTitle));
+}
+
+// Qt's own texts come from its Japanese translation, and in English where that file is missing;
+// the boxes' buttons read the same either way.
+TEST(QtTexts, JapaneseWithTheTranslationEnglishWithout) {
+    const QTemporaryDir withoutTranslation;
+    const std::pair<QString, std::string> contextMenus[] = {
+        {QLibraryInfo::path(QLibraryInfo::TranslationsPath), "元に戻す(&U) / やり直す(&R) / 切り取り(&T) / コピー(&C) / 貼り付け(&P) / 削除 / すべてを選択"},
+        {withoutTranslation.path(), "&Undo / &Redo / Cu&t / &Copy / &Paste / Delete / Select All"},
+    };
+    for (const auto& [directory, contextMenu] : contextMenus) {
+        const auto translation = installQtTranslation(directory);
+        EXPECT_EQ(translation == nullptr, directory == withoutTranslation.path());
+        QLineEdit box;
+        const std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+        QStringList items;
+        for (const QAction* item : menu->actions()) if (!item->isSeparator()) items << item->text().section('\t', 0, 0);
+        EXPECT_EQ(items.join(" / ").toStdString(), contextMenu);
+        SeenBox seen;
+        answerNextBox(seen, QMessageBox::No);
+        MessageBoxDialogs().askYesNo(nullptr, QString(), QStringLiteral("終了しますか？"));
+        EXPECT_EQ(seen.buttons, "いいえ / はい*") << directory.toStdString();
+    }
 }
 
 }  // namespace
