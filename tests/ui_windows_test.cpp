@@ -174,6 +174,11 @@ TEST_F(Windows, ScreenReadersNameEveryBoxByItsPlace) {
     EXPECT_EQ(spoken(program_.expectedValuesWindow(), "Text11"), "検定結果");
     EXPECT_EQ(spoken(form4_, "Text11"), "解説");
     EXPECT_EQ(spoken(form4_, "Command7"), "合計する(2)");  // a two-line caption as one phrase
+    for (const WindowLayout& layout : windowLayouts()) {  // a window, not a filler
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&program_.window(layout.id));
+        EXPECT_EQ(window->role(), QAccessible::Window) << layout.name;
+        EXPECT_EQ(window->text(QAccessible::Name), QString::fromStdString(layout.title)) << layout.name;
+    }
 }
 
 // The windows pixel for pixel after the typical run, as recorded with the fonts and Qt of the
