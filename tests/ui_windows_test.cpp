@@ -27,6 +27,7 @@
 
 #include "engine/texts.h"
 #include "ui/dialogs.h"
+#include "ui/placement.h"
 #include "ui/program.h"
 #include "ui/translation.h"
 
@@ -304,6 +305,30 @@ TEST(QtTexts, JapaneseWithTheTranslationEnglishWithout) {
         answerNextBox(seen, QMessageBox::No);
         MessageBoxDialogs().askYesNo(nullptr, QString(), QStringLiteral("終了しますか？"));
         EXPECT_EQ(seen.buttons, "いいえ / はい*") << directory.toStdString();
+    }
+}
+
+// Where the windows go on a desktop: frames as x, y, width, height; the main window's client area
+// is 389 x 482 (its menu bar included).
+TEST(Placement, BesideEachOtherOnTheFreeArea) {
+    const struct {
+        const char* desktop;
+        QRect freeArea;
+        QMargins frame;
+        QRect form4, form1, form3;
+    } cases[] = {
+        // The expected-values window's client area at the layout's (400, 347).
+        {"openbox, 1280 x 800", {0, 0, 1280, 800}, {1, 20, 1, 5}, {0, 0, 391, 507}, {399, 10, 423, 309}, {399, 327, 424, 296}},
+        {"thick frames push them right and down", {0, 0, 1280, 800}, {8, 31, 8, 8}, {0, 0, 405, 521}, {405, 0, 437, 323}, {405, 323, 438, 310}},
+        {"a top panel and a left dock", {48, 30, 1232, 770}, {1, 20, 1, 5}, {48, 30, 391, 507}, {447, 40, 423, 309}, {447, 357, 424, 296}},
+        {"1024 x 600: onto the screen, over the residuals", {0, 0, 1024, 600}, {1, 20, 1, 5}, {0, 0, 391, 507}, {399, 10, 423, 309}, {399, 304, 424, 296}},
+        {"640 x 480: top left corners stay on", {0, 0, 640, 480}, {1, 20, 1, 5}, {0, 0, 391, 507}, {217, 10, 423, 309}, {216, 184, 424, 296}},
+    };
+    for (const auto& c : cases) {
+        const QRect form4 = placeFrame(WindowId::Main, c.freeArea, QRect(QPoint(500, 500), QSize(389, 482).grownBy(c.frame)), c.frame);
+        EXPECT_EQ(form4, c.form4) << c.desktop;
+        EXPECT_EQ(placeFrame(WindowId::Residuals, c.freeArea, form4, c.frame), c.form1) << c.desktop;
+        EXPECT_EQ(placeFrame(WindowId::ExpectedValues, c.freeArea, form4, c.frame), c.form3) << c.desktop;
     }
 }
 
