@@ -322,7 +322,8 @@ TEST(Placement, BesideEachOtherOnTheFreeArea) {
         {"thick frames push them right and down", {0, 0, 1280, 800}, {8, 31, 8, 8}, {0, 0, 405, 521}, {405, 0, 437, 323}, {405, 323, 438, 310}},
         {"a top panel and a left dock", {48, 30, 1232, 770}, {1, 20, 1, 5}, {48, 30, 391, 507}, {447, 40, 423, 309}, {447, 357, 424, 296}},
         {"1024 x 600: onto the screen, over the residuals", {0, 0, 1024, 600}, {1, 20, 1, 5}, {0, 0, 391, 507}, {399, 10, 423, 309}, {399, 304, 424, 296}},
-        {"640 x 480: top left corners stay on", {0, 0, 640, 480}, {1, 20, 1, 5}, {0, 0, 391, 507}, {217, 10, 423, 309}, {216, 184, 424, 296}},
+        {"640 x 480: shifted left and up", {0, 0, 640, 480}, {1, 20, 1, 5}, {0, 0, 391, 507}, {217, 10, 423, 309}, {216, 184, 424, 296}},
+        {"400 x 300: top left corners stay on", {0, 0, 400, 300}, {1, 20, 1, 5}, {0, 0, 391, 507}, {0, 0, 423, 309}, {0, 4, 424, 296}},
     };
     for (const auto& c : cases) {
         const QRect form4 = placeFrame(WindowId::Main, c.freeArea, QRect(QPoint(500, 500), QSize(389, 482).grownBy(c.frame)), c.frame);
