@@ -74,7 +74,10 @@ void WindowPlacement::place(WindowId id) {
 
 QMargins WindowPlacement::margins() const {
     const QWindow* handle = windows_[index(WindowId::Main)]->windowHandle();
-    return handle ? handle->frameMargins() : QMargins();
+    const QMargins margins = handle ? handle->frameMargins() : QMargins();
+    // While the window manager still builds the frame, Qt can measure it smaller than the window.
+    const bool building = margins.left() < 0 || margins.top() < 0 || margins.right() < 0 || margins.bottom() < 0;
+    return building ? QMargins() : margins;
 }
 
 }  // namespace tomokari
