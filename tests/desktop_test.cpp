@@ -119,13 +119,10 @@ TEST_F(Desktop, NoWindowCoversAnotherThroughTheTypicalRun) {
         perform(actions);
         const std::map<std::string, QRect> frames = settledFrames();
         EXPECT_EQ(frames.size(), actions.isEmpty() ? 2u : 3u) << after;
+        const std::string seen = std::string(after) + ": " + testing::PrintToString(frames) + " on " + testing::PrintToString(freeArea());
         for (auto a = frames.begin(); a != frames.end(); ++a) {
-            EXPECT_TRUE(freeArea().contains(a->second)) << after << ": " << a->first << " at " << testing::PrintToString(a->second)
-                                                        << " leaves the free area " << testing::PrintToString(freeArea());
-            for (auto b = std::next(a); roomy && b != frames.end(); ++b) {
-                EXPECT_FALSE(a->second.intersects(b->second)) << after << ": " << a->first << " at " << testing::PrintToString(a->second)
-                                                              << " covers " << b->first << " at " << testing::PrintToString(b->second);
-            }
+            EXPECT_TRUE(freeArea().contains(a->second)) << a->first << " leaves the free area after " << seen;
+            for (auto b = std::next(a); roomy && b != frames.end(); ++b) EXPECT_FALSE(a->second.intersects(b->second)) << a->first << " covers " << b->first << " after " << seen;
         }
     }
     if (const QString file = qEnvironmentVariable("TOMOKARI_DESKTOP_SCREENSHOT"); !file.isEmpty()) {
