@@ -8,10 +8,16 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 
-packages=(cmake make g++ clang libclang-rt-14-dev qt6-base-dev libgl-dev libboost-dev libgtest-dev fonts-ipafont-gothic fonts-noto-cjk file locales)
+packages=(cmake make g++ clang libclang-rt-14-dev qt6-base-dev qt6-translations-l10n libgl-dev libxcb1-dev libboost-dev
+    libgtest-dev fonts-ipafont-gothic fonts-noto-cjk file locales)
+# The window tests on a desktop of their own: an X server without a screen and a window manager.
+desktop_packages=(xvfb openbox)
 # Debian's Node.js loads these three of its built-in modules from /usr/share/nodejs.
 web_packages=(emscripten chromium nodejs node-acorn node-cjs-module-lexer node-undici)
-case "${1:-run}" in test | web) packages+=("${web_packages[@]}") ;; esac
+case "${1:-run}" in
+    test) packages+=("${desktop_packages[@]}" "${web_packages[@]}") ;;
+    web) packages+=("${web_packages[@]}") ;;
+esac
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

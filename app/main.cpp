@@ -5,10 +5,12 @@
 #include "ui/controls.h"
 #include "ui/dialogs.h"
 #include "ui/program.h"
+#include "ui/translation.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     app.setFont(tomokari::japaneseFont(9));
+    const auto qtTexts = tomokari::installQtTranslation();
     tomokari::MessageBoxDialogs dialogs;
     tomokari::Program program(dialogs);
     if (const auto failure = program.startUp(QCoreApplication::applicationDirPath())) {

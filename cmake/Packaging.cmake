@@ -96,8 +96,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION education)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE https://www.example.org/tomokari/)
 
-# The windows ask for a Japanese Gothic face by name, and Qt needs a platform plugin to show them.
-set(TOMOKARI_DEB_RUNTIME "qt6-qpa-plugins, fonts-ipafont-gothic | fonts-noto-cjk")
+# The windows ask for a Japanese Gothic face by name, Qt needs a platform plugin to show them,
+# and Qt's own texts (the boxes' buttons, the text boxes' context menus) come from its Japanese
+# translation.
+set(TOMOKARI_DEB_RUNTIME "qt6-qpa-plugins, qt6-translations-l10n, fonts-ipafont-gothic | fonts-noto-cjk")
 find_program(TOMOKARI_DPKG_SHLIBDEPS dpkg-shlibdeps)
 mark_as_advanced(TOMOKARI_DPKG_SHLIBDEPS)
 if(TOMOKARI_DPKG_SHLIBDEPS)

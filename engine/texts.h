@@ -20,7 +20,7 @@ inline constexpr const char* kResidualsWindowTitle = "「残差分析」　度�
 inline constexpr const char* kExpectedWindowPrompt = "※ 左上の画面の「クロス表」の行数と列数を入力してください。";
 inline constexpr const char* kCreditLine = "トモカリ ポルテノ　χ2検定の学習用計算機";
 inline constexpr const char* kExitQuestion = "終了しますか？";
-// The browser edition: what its page says once the program has ended, and its box buttons.
+// What the browser edition says once the program has ended; the buttons of both editions' boxes.
 inline constexpr const char* kEndedNote = "トモカリ ポルテノを終了しました。\nもう一度使うときは、このページを読み込み直してください。";
 inline constexpr const char* kYesButton = "はい";
 inline constexpr const char* kNoButton = "いいえ";

@@ -21,6 +21,7 @@
 #include "ui/controls.h"
 #include "ui/dialogs.h"
 #include "ui/program.h"
+#include "ui/translation.h"
 
 namespace tomokari {
 namespace {
@@ -199,6 +200,7 @@ int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     app.setFont(japaneseFont(9));
+    const auto qtTexts = installQtTranslation();
 
     ScriptDialogs dialogs;
     Program program(dialogs);

@@ -13,18 +13,23 @@
 #include <QFontInfo>
 #include <QImage>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QMenu>
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QTest>
+#include <memory>
 
 #include "engine/texts.h"
 #include "ui/dialogs.h"
+#include "ui/placement.h"
 #include "ui/program.h"
+#include "ui/translation.h"
 
 namespace tomokari {
 namespace {
@@ -170,6 +175,11 @@ TEST_F(Windows, ScreenReadersNameEveryBoxByItsPlace) {
     EXPECT_EQ(spoken(program_.expectedValuesWindow(), "Text11"), "検定結果");
     EXPECT_EQ(spoken(form4_, "Text11"), "解説");
     EXPECT_EQ(spoken(form4_, "Command7"), "合計する(2)");  // a two-line caption as one phrase
+    for (const WindowLayout& layout : windowLayouts()) {  // a window, not a filler
+        QAccessibleInterface* window = QAccessible::queryAccessibleInterface(&program_.window(layout.id));
+        EXPECT_EQ(window->role(), QAccessible::Window) << layout.name;
+        EXPECT_EQ(window->text(QAccessible::Name), QString::fromStdString(layout.title)) << layout.name;
+    }
 }
 
 // The windows pixel for pixel after the typical run, as recorded with the fonts and Qt of the
@@ -229,9 +239,19 @@ struct SeenBox {
     QString title;
     QString text;
     QMessageBox::Icon icon = QMessageBox::Critical;
-    QMessageBox::StandardButtons buttons;
-    QMessageBox::StandardButton defaultButton = QMessageBox::NoButton;
+    std::string buttons;  // as a screen reader reads them, sorted; "*" marks the default
 };
+
+QStringList spokenButtons(QAccessibleInterface* node) {
+    QStringList names;
+    for (int i = 0; i < node->childCount(); ++i) {
+        QAccessibleInterface* child = node->child(i);
+        if (child->role() == QAccessible::PushButton) names << child->text(QAccessible::Name) + (child->state().defaultButton ? "*" : "");
+        names << spokenButtons(child);
+    }
+    names.sort();
+    return names;
+}
 
 // Looks at the box once it is open, then presses `press` on it.
 void answerNextBox(SeenBox& seen, QMessageBox::StandardButton press) {
@@ -241,8 +261,7 @@ void answerNextBox(SeenBox& seen, QMessageBox::StandardButton press) {
         seen.title = box->windowTitle();
         seen.text = box->text();
         seen.icon = box->icon();
-        seen.buttons = box->standardButtons();
-        seen.defaultButton = box->standardButton(box->defaultButton());
+        seen.buttons = spokenButtons(QAccessible::queryAccessibleInterface(box)).join(" / ").toStdString();
         box->button(press)->click();
     });
 }
@@ -255,8 +274,7 @@ TEST(MessageBoxDialogs, QuestionsHaveYesAndNoWithYesTheDefault) {
     EXPECT_EQ(seen.title, QStringLiteral("トモカリ ポルテノ"));
     EXPECT_EQ(seen.text, QStringLiteral("終了しますか？"));
     EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
-    EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(seen.defaultButton, QMessageBox::Yes);
+    EXPECT_EQ(seen.buttons, "いいえ / はい*");
 
     answerNextBox(seen, QMessageBox::No);
     EXPECT_FALSE(dialogs.askYesNo(nullptr, QString(), QStringLiteral("マス目の度数データをクリアしますか？")));
@@ -268,9 +286,57 @@ TEST(MessageBoxDialogs, MessagesHaveOnlyAnOkButton) {
     SeenBox seen;
     answerNextBox(seen, QMessageBox::Ok);
     dialogs.showMessage(nullptr, QString(), QStringLiteral("数表ファイルが見つかりません。"));
-    EXPECT_EQ(seen.buttons, QMessageBox::Ok);
+    EXPECT_EQ(seen.buttons, "OK*");
     EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
     EXPECT_EQ(seen.title, QString::fromUtf8(kProgramTitle));
+}
+
+// Qt's own texts come from its Japanese translation, and in English where that file is missing;
+// the boxes' buttons read the same either way.
+TEST(QtTexts, JapaneseWithTheTranslationEnglishWithout) {
+    const QTemporaryDir withoutTranslation;
+    const std::pair<QString, std::string> contextMenus[] = {
+        {QLibraryInfo::path(QLibraryInfo::TranslationsPath), "元に戻す(&U) / やり直す(&R) / 切り取り(&T) / コピー(&C) / 貼り付け(&P) / 削除 / すべてを選択"},
+        {withoutTranslation.path(), "&Undo / &Redo / Cu&t / &Copy / &Paste / Delete / Select All"},
+    };
+    for (const auto& [directory, contextMenu] : contextMenus) {
+        const auto translation = installQtTranslation(directory);
+        EXPECT_EQ(translation == nullptr, directory == withoutTranslation.path());
+        QLineEdit box;
+        const std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+        QStringList items;
+        for (const QAction* item : menu->actions()) if (!item->isSeparator()) items << item->text().section('\t', 0, 0);
+        EXPECT_EQ(items.join(" / ").toStdString(), contextMenu);
+        SeenBox seen;
+        answerNextBox(seen, QMessageBox::No);
+        MessageBoxDialogs().askYesNo(nullptr, QString(), QStringLiteral("終了しますか？"));
+        EXPECT_EQ(seen.buttons, "いいえ / はい*") << directory.toStdString();
+    }
+}
+
+// Where the windows go on a desktop: frames as x, y, width, height; the main window's client area
+// is 389 x 482 (its menu bar included).
+TEST(Placement, BesideEachOtherOnTheFreeArea) {
+    const struct {
+        const char* desktop;
+        QRect freeArea;
+        QMargins frame;
+        QRect form4, form1, form3;
+    } cases[] = {
+        // The expected-values window's client area at the layout's (400, 347).
+        {"openbox, 1280 x 800", {0, 0, 1280, 800}, {1, 20, 1, 5}, {0, 0, 391, 507}, {399, 10, 423, 309}, {399, 327, 424, 296}},
+        {"thick frames push them right and down", {0, 0, 1280, 800}, {8, 31, 8, 8}, {0, 0, 405, 521}, {405, 0, 437, 323}, {405, 323, 438, 310}},
+        {"a top panel and a left dock", {48, 30, 1232, 770}, {1, 20, 1, 5}, {48, 30, 391, 507}, {447, 40, 423, 309}, {447, 357, 424, 296}},
+        {"1024 x 600: onto the screen, over the residuals", {0, 0, 1024, 600}, {1, 20, 1, 5}, {0, 0, 391, 507}, {399, 10, 423, 309}, {399, 304, 424, 296}},
+        {"640 x 480: shifted left and up", {0, 0, 640, 480}, {1, 20, 1, 5}, {0, 0, 391, 507}, {217, 10, 423, 309}, {216, 184, 424, 296}},
+        {"400 x 300: top left corners stay on", {0, 0, 400, 300}, {1, 20, 1, 5}, {0, 0, 391, 507}, {0, 0, 423, 309}, {0, 4, 424, 296}},
+    };
+    for (const auto& c : cases) {
+        const QRect form4 = placeFrame(WindowId::Main, c.freeArea, QRect(QPoint(500, 500), QSize(389, 482).grownBy(c.frame)), c.frame);
+        EXPECT_EQ(form4, c.form4) << c.desktop;
+        EXPECT_EQ(placeFrame(WindowId::Residuals, c.freeArea, form4, c.frame), c.form1) << c.desktop;
+        EXPECT_EQ(placeFrame(WindowId::ExpectedValues, c.freeArea, form4, c.frame), c.form3) << c.desktop;
+    }
 }
 
 }  // namespace

@@ -106,7 +106,9 @@ void Program::showState() {
     for (const WindowLayout& layout : windowLayouts()) {
         QWidget& w = window(layout.id);
         const bool shown = view.windows[static_cast<size_t>(layout.id)].shown;
-        if (shown != w.isVisible()) w.setVisible(shown);
+        if (shown == w.isVisible()) continue;
+        if (shown) placement_.beforeShow(layout.id);
+        w.setVisible(shown);
     }
     for (WindowId id : view.raised) window(id).raise();
 }

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "engine/workflow.h"
+#include "ui/placement.h"
 #include "ui/windows.h"
 
 namespace tomokari {
@@ -52,6 +53,7 @@ private:
     MainWindow main_;
     ExpectedValuesWindow expectedValues_;
     ResidualsWindow residuals_;
+    WindowPlacement placement_{{&main_, &expectedValues_, &residuals_}};
     std::unique_ptr<Workflow> workflow_;
 };
 

@@ -1,5 +1,7 @@
 #include "ui/windows.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -18,6 +20,13 @@ void setUpWindow(QWidget* window, const WindowLayout& layout) {
     window->setProperty("tomokariControl", true);
     window->setWindowTitle(QString::fromStdString(layout.title));
     if (layout.pointSize > 0) window->setFont(japaneseFont(layout.pointSize));
+}
+
+// A screen reader meets a secondary window as a window with its title, as it meets the main
+// window; Qt would report a plain top-level widget as a client area, which AT-SPI calls a filler.
+QAccessibleInterface* secondaryWindowInterface(const QString&, QObject* object) {
+    auto* window = dynamic_cast<SecondaryWindow*>(object);
+    return window ? new QAccessibleWidget(window, QAccessible::Window) : nullptr;
 }
 
 }  // namespace
@@ -66,6 +75,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 SecondaryWindow::SecondaryWindow(WindowId id) {
+    [[maybe_unused]] static const bool heardAsWindows = (QAccessible::installFactory(secondaryWindowInterface), true);
     const WindowLayout& layout = windowLayout(id);
     setUpWindow(this, layout);
     // The client area at its place; the window manager puts the frame around it.
