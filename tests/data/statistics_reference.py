@@ -7,9 +7,10 @@ Run by hand after changing the cases below; the suite only reads the file:
     tests/data/statistics_reference.py
 Needs Debian's python3-scipy and python3-numpy (apt-get install python3-scipy).
 
-SciPy gives every statistic. Exact fractions only decide how a value that lands on a half of
-its last shown digit rounds (half to even), and check that SciPy's value is that fraction; any
-other value must stay well clear of a half, so that no double rounding error can flip it.
+SciPy gives every statistic and table value. Exact fractions (and 60-digit decimals for G2 and
+omega) only decide how a value on a half of its last shown digit rounds, half to even, and
+check SciPy's value; a value nearer a half than the program's doubles can tell is written as
+both neighbours, "1.012|1.013", either of which the suite accepts.
 """
 
 import platform
