@@ -11,6 +11,7 @@
 #include <iterator>
 #include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -29,7 +30,7 @@ struct Row {
     std::vector<std::string> fields;  // split at " | ", the first without its kind
 };
 
-// Every row of the file, each with a trace naming its line.
+// Every row of the file with its line number.
 std::vector<std::pair<int, Row>> rows() {
     std::ifstream in(TOMOKARI_STATISTICS_REFERENCE_FILE);
     EXPECT_TRUE(in.is_open());
@@ -72,14 +73,15 @@ bool agrees(double value, int decimals, int level, const std::string& field) {
     return false;
 }
 
-const ReferenceTables& shipped() {
-    static const TableLoadResult loaded = loadReferenceTables(TOMOKARI_DATA_DIR);
-    EXPECT_TRUE(loaded.tables);
+// The shipped table files as the program loads them.
+ReferenceTables shipped() {
+    const TableLoadResult loaded = loadReferenceTables(TOMOKARI_DATA_DIR);
+    if (!loaded.tables) throw std::runtime_error(loaded.error->message());
     return *loaded.tables;
 }
 
 TEST(StatisticsReference, TablesAgreeWithScipy) {
-    const ReferenceTables& tables = shipped();
+    const ReferenceTables tables = shipped();
     int played = 0;
     for (const auto& [line, row] : rows()) {
         if (row.kind != "table") continue;
@@ -106,29 +108,37 @@ TEST(StatisticsReference, TablesAgreeWithScipy) {
         EXPECT_FALSE(result.notComputable);
         EXPECT_EQ(result.expectedZero, row.fields.at(3) == "stops");
         if (result.expectedZero) continue;
-        ASSERT_EQ(row.fields.size(), 8u);
+        ASSERT_EQ(row.fields.size(), 9u);
         EXPECT_EQ(result.degreesOfFreedom, df);
-        EXPECT_TRUE(agrees(result.chiSquare, 3, result.significanceLevel, row.fields[3]))
+        // The margins: the chi2 of each row, and of each column where there are two rows or more.
+        std::vector<double> sums(result.rowChiSquare.begin(), result.rowChiSquare.begin() + r);
+        if (r > 1) sums.insert(sums.end(), result.columnChiSquare.begin(), result.columnChiSquare.begin() + c);
+        const std::vector<std::string> expectedSums = words(row.fields[3]);
+        ASSERT_EQ(expectedSums.size(), sums.size());
+        for (size_t k = 0; k < sums.size(); ++k) {
+            EXPECT_TRUE(agrees(sums[k], 3, 0, expectedSums[k])) << "margin " << k + 1 << ": " << roundedText(sums[k], 3);
+        }
+        EXPECT_TRUE(agrees(result.chiSquare, 3, result.significanceLevel, row.fields[4]))
             << "chi2 " << roundedText(result.chiSquare, 3) << " level " << result.significanceLevel;
-        if (row.fields[4] == "none") {
+        if (row.fields[5] == "none") {
             EXPECT_EQ(result.likelihoodLevel, kLikelihoodNotComputable);
         } else {
-            EXPECT_TRUE(agrees(result.likelihoodRatio, 3, result.likelihoodLevel, row.fields[4]))
+            EXPECT_TRUE(agrees(result.likelihoodRatio, 3, result.likelihoodLevel, row.fields[5]))
                 << "G2 " << roundedText(result.likelihoodRatio, 3) << " level " << result.likelihoodLevel;
         }
 
         const std::optional<double> omega = omegavalue(result.chiSquare, table.grandTotal);
         ASSERT_TRUE(omega);
-        EXPECT_TRUE(agrees(*omega, 4, 0, row.fields[5])) << "omega " << roundedText(*omega, 4);
+        EXPECT_TRUE(agrees(*omega, 4, 0, row.fields[6])) << "omega " << roundedText(*omega, 4);
         const SampleSizeEstimate estimate = estimateSampleSize(*omega, df, tables.power);
         const std::string kinds[] = {"atleast ", "about ", "atmost "}, &kind = kinds[estimate.kind];
-        EXPECT_TRUE(row.fields[6].rfind(kind, 0) == 0 && agrees(estimate.number, 0, 0, row.fields[6].substr(kind.size())))
+        EXPECT_TRUE(row.fields[7].rfind(kind, 0) == 0 && agrees(estimate.number, 0, 0, row.fields[7].substr(kind.size())))
             << "required total: " << kind << estimate.number;
         // SciPy's own total at this omega must not contradict the statement: "at least" and "at
         // most" hold as they stand; the straight line lies above the curve, but rounding it to
         // a whole number may fall one short.
-        if (row.fields[7] == "-") continue;
-        const double exact = std::stod(row.fields[7]);
+        if (row.fields[8] == "-") continue;
+        const double exact = std::stod(row.fields[8]);
         if (estimate.kind == SampleSizeEstimate::AtLeast) {
             EXPECT_GE(exact, estimate.number);
         } else {
@@ -141,13 +151,14 @@ TEST(StatisticsReference, TablesAgreeWithScipy) {
 // The critical values to the six decimals of chi2prob.dat and as the significance header shows
 // them; the totals of power06.dat as loaded.
 TEST(StatisticsReference, ShippedTablesAgreeWithScipy) {
-    const ReferenceTables& tables = shipped();
+    const ReferenceTables tables = shipped();
     std::ifstream file(std::string(TOMOKARI_DATA_DIR) + "/" + kCriticalValueFileName);
     std::string digits((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
     std::replace(digits.begin(), digits.end(), ',', ' ');
     const std::vector<std::string> inFile = words(digits);
     int criticalRows = 0, totalRows = 0;
     for (const auto& [line, row] : rows()) {
+        if (row.kind == "table") continue;
         SCOPED_TRACE("statistics_reference.txt:" + std::to_string(line));
         const int df = std::stoi(row.fields.at(0));
         if (row.kind == "critical") {
@@ -162,7 +173,8 @@ TEST(StatisticsReference, ShippedTablesAgreeWithScipy) {
                 std::getline(header, headerLine);
                 EXPECT_EQ(headerLine.substr(0, headerLine.find("　")), " " + three.at(level - 1)) << "level " << level;
             }
-        } else if (row.kind == "total") {
+        } else {
+            ASSERT_EQ(row.kind, "total");
             ++totalRows;
             const std::vector<std::string> totals = words(row.fields.at(1));
             ASSERT_EQ(totals.size(), static_cast<size_t>(kOmegaStepCount));

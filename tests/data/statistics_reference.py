@@ -174,7 +174,8 @@ def table_row(cells, note=""):
     if any(e == 0 for row in e_exact for e in row):
         fields.append("stops")
     else:
-        chi2_exact = sum((o - e) ** 2 / e for orow, erow in zip(exact, e_exact) for o, e in zip(orow, erow))
+        parts = [[(o - e) ** 2 / e for o, e in zip(orow, erow)] for orow, erow in zip(exact, e_exact)]
+        chi2_exact = sum(map(sum, parts))
         df = df_of(r, c)
         if r == 1:
             test = stats.chisquare(observed[0])
@@ -184,6 +185,15 @@ def table_row(cells, note=""):
             chi2, _, scipy_df, _ = stats.chi2_contingency(observed, correction=False)
             g2 = stats.chi2_contingency(observed, correction=False, lambda_="log-likelihood")[0]
             assert scipy_df == df
+        # The chi2 of each row and each column against its expected values, as the margins
+        # show them; one-row tables show no column sums.
+        sums = [notes.text(f"row {i + 1}", sum(parts[i]), 3, stats.chisquare(observed[i], expected[i]).statistic)
+                for i in range(r)]
+        if r > 1:
+            sums.append("/")
+            sums += [notes.text(f"column {j + 1}", sum(row[j] for row in parts), 3,
+                                stats.chisquare(observed[:, j], expected[:, j]).statistic) for j in range(c)]
+        fields.append(" ".join(sums))
         fields.append(notes.text("chi2", chi2_exact, 3, chi2) + level(chi2, df))
         if (observed > 0).all():
             # 60 digits of G2 tell how far it lies from a half, which SciPy's double cannot.
@@ -317,11 +327,12 @@ def main():
            f"Python {platform.python_version()}; Debian 12's python3-scipy) by statistics_reference.py.",
            "# Shown values are rounded half to even and written as the program writes them, without the blank",
            "# before a value that is not negative; * ** *** mark significance at 5 %, 1 %, 0.1 %.",
-           "# table shape | observed, rows split by / | expected values to 3 decimals | chi2 to 3 decimals",
-           "#   | G2 to 3 decimals, or none for a zero frequency | omega to 4 decimals | the total the program",
-           "#   states for a power of 0.6 at 5 % (at least / about / at most: SciPy's totals at the omega steps,",
-           "#   about = the straight line between the two around omega) | SciPy's own total at that omega,",
-           "#   which the statement must not contradict; or, after the expected values, stops (an expected 0)",
+           "# table shape df | observed, rows split by / | expected values | the chi2 of each row / of each",
+           "#   column (none for one row) | chi2 | G2, or none for a zero frequency | omega | the total the",
+           "#   program states for a power of 0.6 at 5 % (at least / about / at most: SciPy's totals at the",
+           "#   omega steps, about = the straight line between the two around omega) | SciPy's own total at",
+           "#   that omega, which the statement must not contradict; or, after the expected values, stops",
+           "#   (an expected value of 0). Values to 3 decimals, omega to 4; a|b: either of the two.",
            "# critical df | 5 %, 1 %, 0.1 % values to the 6 decimals of chi2prob.dat | the same to 3 decimals",
            "# total df | the nine totals of power06.dat, for omega 0.1, 0.15, ..., 0.5",
            ""]
