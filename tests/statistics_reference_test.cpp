@@ -17,7 +17,7 @@
 
 #include "engine/chi_square.h"
 #include "engine/cross_table.h"
-#include "engine/number_text.h"
+#include "numbers/number_text.h"
 #include "engine/power.h"
 #include "engine/texts.h"
 #include "tables/reference_tables.h"
