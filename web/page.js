@@ -603,24 +603,23 @@ function showFailure(title, text) {
     document.documentElement.dataset.state = 'failed';
 }
 
-// Starts the program: the windows written into the page take input at once; the core and the two
-// table files load meanwhile, then the windows show the core's state (or the start-up message
+// Starts the program: the windows written into the page take input at once; then, once the core
+// (`module`, a promise of the core's module) and the two table files (`tables`, promises of their
+// bytes or null, by name) have loaded, the windows show the core's state (or the start-up message
 // and nothing else).
-export async function start({ createCore, moduleOptions, fetchTable }) {
+export async function start({ module, tables }) {
     const page = new Page();
     window.tomokari = page;
-    const names = ['chi2prob.dat', 'power06.dat'];
-    const tables = names.map((name) => fetchTable(name));  // while the core loads
-    const module = await createCore(moduleOptions);
+    const core = await module;
     const files = {};
-    for (const [i, name] of names.entries()) files[name] = await tables[i];
-    const core = new module.Core(decodeURIComponent(new URL('.', location.href).pathname), files);
-    const failure = core.failure();
+    for (const [name, bytes] of Object.entries(tables)) files[name] = await bytes;
+    const program = new core.Core(decodeURIComponent(new URL('.', location.href).pathname), files);
+    const failure = program.failure();
     if (failure) {
         showFailure(page.texts.programTitle, failure);
         return;
     }
-    page.attach(core);
+    page.attach(program);
     if (document.documentElement.dataset.state !== 'ended') document.documentElement.dataset.state = 'ready';
     performance.mark('tomokari-ready');
 }

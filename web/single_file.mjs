@@ -21,9 +21,8 @@ const embedded = {
     'power06.dat': fromBase64('${base64('power06.dat')}'),
 };
 start({
-    createCore,
-    moduleOptions: { wasmBinary: fromBase64('${base64('tomokari-core.wasm')}') },
-    fetchTable: async (name) => embedded[name],
+    module: createCore({ wasmBinary: fromBase64('${base64('tomokari-core.wasm')}') }),
+    tables: Object.fromEntries(Object.entries(embedded).map(([name, bytes]) => [name, Promise.resolve(bytes)])),
 });
 `;
 // The page's style stands in it already, allowed by its hash.
@@ -38,6 +37,7 @@ const html = read('index.html').toString()
     // Opened from disk it installs nothing: no manifest, no service worker.
     .replace(/<link rel="(manifest|apple-touch-icon)"[^>]*>\n/g, '')
     .replace(/<link rel="(module)?preload"[^>]*>\n/g, '')
+    .replace('<script type="module" async src="boot.js"></script>\n', '')
     .replace('<script type="module" src="main.js"></script>', () => `<script type="module">${script}</script>`);
 if (!html.includes(hash(script).slice(8, 20))) throw new Error('the page has no policy to replace');
 writeFileSync(output, html);
