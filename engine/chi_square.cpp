@@ -1,4 +1,5 @@
 #include "engine/chi_square.h"
+#include "numbers/number_reader.h"
 
 #include <cmath>
 

@@ -32,15 +32,6 @@ void reset(CrossTable& table) {
     table.columnTotal = {};
 }
 
-float toSingle(double value) {
-    // Halfway between the largest float and the next power of two: from here on the
-    // nearest single-precision value is infinite.
-    constexpr double kOverflow = 3.4028235677973366e38;
-    if (std::isnan(value)) return std::numeric_limits<float>::quiet_NaN();
-    if (value >= kOverflow) return std::numeric_limits<float>::infinity();
-    if (value <= -kOverflow) return -std::numeric_limits<float>::infinity();
-    return static_cast<float>(value);
-}
 
 void readCells(CrossTable& table, const std::array<std::string, kCellCount>& cellTexts) {
     for (int i = 1; i <= table.rowCount; ++i) {

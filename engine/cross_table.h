@@ -48,9 +48,6 @@ void clearShape(CrossTable& table);
 // Zeroes every observed and expected value and every row and column total.
 void reset(CrossTable& table);
 
-// Nearest single-precision value, an infinity beyond the single-precision range.
-float toSingle(double value);
-
 // Fills the observed values of the table's cells from the cell texts, by cell index.
 void readCells(CrossTable& table, const std::array<std::string, kCellCount>& cellTexts);
 

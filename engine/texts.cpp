@@ -1,5 +1,6 @@
 #include "engine/texts.h"
 
+#include "numbers/number_reader.h"
 #include "numbers/number_text.h"
 
 namespace tomokari {

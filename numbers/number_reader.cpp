@@ -132,6 +132,16 @@ std::optional<T> readNumber(std::string_view original, const NumberSyntax& synta
 template std::optional<double> readNumber<double>(std::string_view, const NumberSyntax&);
 template std::optional<float> readNumber<float>(std::string_view, const NumberSyntax&);
 
+float toSingle(double value) {
+    // Halfway between the largest float and the next power of two: from here on the
+    // nearest single-precision value is infinite.
+    constexpr double kOverflow = 3.4028235677973366e38;
+    if (std::isnan(value)) return std::numeric_limits<float>::quiet_NaN();
+    if (value >= kOverflow) return std::numeric_limits<float>::infinity();
+    if (value <= -kOverflow) return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(value);
+}
+
 double cellTextValue(std::string_view text) { return readNumber<double>(text, kCellSyntax).value_or(0.0); }
 
 double sizeTextValue(std::string_view text) { return readNumber<double>(text, kSizeSyntax).value_or(0.0); }

@@ -46,6 +46,10 @@ double cellTextValue(std::string_view text);
 // What a size box stands for: its number, or 0 when it holds none.
 double sizeTextValue(std::string_view text);
 
+// Nearest single-precision value, an infinity beyond the single-precision range: how the table
+// holds what a cell reads.
+float toSingle(double value);
+
 // A field pasted from a spreadsheet without the commas that group its digits ("1,234" as a
 // spreadsheet copies a formatted number gives 1234); anything else (a decimal comma, text) stays
 // as it is.
