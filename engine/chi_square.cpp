@@ -1,8 +1,8 @@
 #include "engine/chi_square.h"
-#include "numbers/number_reader.h"
 
 #include <cmath>
 
+#include "numbers/number_reader.h"
 
 namespace tomokari {
 
