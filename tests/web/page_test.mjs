@@ -104,7 +104,7 @@ test('a broken table file shows the start-up message and nothing else', async ()
 test('the single file opened from disk computes the 2 x 2 example as the desktop does', async () => {
     const { page, result } = await playOn(`file://${join(build, 'tomokari.html')}`, EXAMPLE);
     const expected = spawnSync(process.execPath, [process.env.TOMOKARI_CHECK, 'expected', join(recorded, 'start-up.state'),
-        join(recorded, 'copy-every-window.script')], { encoding: 'utf8' }).stdout;
+        join(recorded, 'clipboard', 'copy-every-window.script')], { encoding: 'utf8' }).stdout;
     const desktop = JSON.parse(expected.split('\n')[1]);
     const dump = JSON.parse(result.output);
     assert.equal(dump.windows.Form3.controls.Text11.text, desktop.windows.Form3.controls.Text11.text);
