@@ -17,9 +17,10 @@
 
 #include "engine/chi_square.h"
 #include "engine/cross_table.h"
-#include "numbers/number_text.h"
 #include "engine/power.h"
+#include "engine/residuals.h"
 #include "engine/texts.h"
+#include "numbers/number_text.h"
 #include "tables/reference_tables.h"
 
 namespace tomokari {
@@ -102,6 +103,11 @@ TEST(StatisticsReference, TablesAgreeWithScipy) {
         for (int k = 0; k < r * c; ++k) {
             const double e = table.expected[k / c][k % c];
             EXPECT_TRUE(agrees(e, 3, 0, expected[k])) << "cell " << k + 1 << ": " << roundedText(e, 3);
+        }
+
+        // A one-row table is a goodness-of-fit test: it has no residual analysis.
+        if (r == 1) {
+            EXPECT_EQ(computeResiduals(table, cells).failure.kind, ResidualFailure::NotComputable);
         }
 
         const ChiSquareResult result = computeChiSquareTest(table, tables.critical);
