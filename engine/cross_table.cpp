@@ -1,7 +1,6 @@
 #include "engine/cross_table.h"
 
 #include <cmath>
-#include <limits>
 
 #include "numbers/number_reader.h"
 
@@ -31,7 +30,6 @@ void reset(CrossTable& table) {
     table.rowTotal = {};
     table.columnTotal = {};
 }
-
 
 void readCells(CrossTable& table, const std::array<std::string, kCellCount>& cellTexts) {
     for (int i = 1; i <= table.rowCount; ++i) {

@@ -8,9 +8,9 @@
 #include <utility>
 
 #include "engine/chi_square.h"
-#include "numbers/number_reader.h"
 #include "engine/power.h"
 #include "engine/residuals.h"
+#include "numbers/number_reader.h"
 
 namespace tomokari {
 
