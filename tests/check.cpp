@@ -1,5 +1,7 @@
 #include "tests/check.h"
 
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "tests/core_player.h"
@@ -14,14 +16,25 @@ void applyOrThrow(State& state, std::string_view line) {
 
 }  // namespace
 
+std::string readFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) throw std::runtime_error("cannot read " + path);
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
+
+const ReferenceTables& shippedTables() {
+    static const TableLoadResult loaded = loadReferenceTables(TOMOKARI_DATA_DIR);
+    if (!loaded.tables) throw std::runtime_error(loaded.error->message());
+    return *loaded.tables;
+}
+
 State startUpState(std::string_view lines) {
     State state;
-    while (!lines.empty()) {
-        const size_t end = lines.find('\n');
-        const std::string_view line = lines.substr(0, end);
+    forEachLine(lines, [&](std::string_view line) {
         if (!line.empty() && line.front() != '#') applyOrThrow(state, line);
-        lines.remove_prefix(end == std::string_view::npos ? lines.size() : end + 1);
-    }
+    });
     return state;
 }
 

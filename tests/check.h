@@ -12,6 +12,12 @@
 
 namespace tomokari {
 
+// A file's bytes; throws std::runtime_error when it cannot be read.
+std::string readFile(const std::string& path);
+
+// The shipped table files (data/), loaded once; throws std::runtime_error when they do not load.
+const ReferenceTables& shippedTables();
+
 // The state at start-up from its lines (tests/recorded/start-up.state).
 State startUpState(std::string_view lines);
 

@@ -6,11 +6,9 @@ namespace tomokari {
 
 std::vector<State> CorePlayer::play(std::string_view script) {
     std::vector<State> dumps;
-    while (!script.empty()) {
-        const size_t end = script.find('\n');
-        if (step(script.substr(0, end))) dumps.push_back(state());
-        script.remove_prefix(end == std::string_view::npos ? script.size() : end + 1);
-    }
+    forEachLine(script, [&](std::string_view line) {
+        if (step(line)) dumps.push_back(state());
+    });
     return dumps;
 }
 

@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <sstream>
-#include <stdexcept>
 
 #include "fuzz/workflow_rules.h"
 #include "tests/check.h"
@@ -20,19 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string readFile(const fs::path& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::stringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-const ReferenceTables& tables() {
-    static const TableLoadResult loaded = loadReferenceTables(TOMOKARI_DATA_DIR);
-    if (!loaded.tables) throw std::runtime_error(loaded.error->message());
-    return *loaded.tables;
-}
-
 std::string joined(const std::vector<std::string>& lines) {
     std::string text;
     for (const std::string& line : lines) text += "    " + line + "\n";
@@ -41,13 +26,13 @@ std::string joined(const std::vector<std::string>& lines) {
 
 TEST(RecordedScripts, TheCoreShowsWhatTheScriptsExpect) {
     const State startUp = startUpState(readFile(fs::path(TOMOKARI_RECORDED_DIR) / "start-up.state"));
-    EXPECT_EQ(CorePlayer(tables()).state(), startUp) << joined(changeLines(startUp, CorePlayer(tables()).state()));
+    EXPECT_EQ(CorePlayer(shippedTables()).state(), startUp) << joined(changeLines(startUp, CorePlayer(shippedTables()).state()));
     int played = 0;
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(TOMOKARI_RECORDED_DIR)) {
         if (entry.path().extension() != ".script") continue;
         const std::string script = readFile(entry.path());
         if (!readExpectations(script).error.empty()) continue;  // the runner's errors: the windows' checks see them
-        const std::vector<State> expected = expectedStates(startUp, script), seen = CorePlayer(tables()).play(script);
+        const std::vector<State> expected = expectedStates(startUp, script), seen = CorePlayer(shippedTables()).play(script);
         const std::string name = fs::relative(entry.path(), TOMOKARI_RECORDED_DIR).string();
         ASSERT_EQ(seen.size(), expected.size()) << name;
         for (size_t dump = 0; dump < seen.size(); ++dump) {
@@ -65,9 +50,9 @@ constexpr unsigned kSeeds = 60;
 
 TEST(RandomSequences, KeepTheRulesAfterEveryAction) {
     for (unsigned seed = 1; seed <= kSeeds; ++seed) {
-        CorePlayer player(tables());
+        CorePlayer player(shippedTables());
         fuzz::WorkflowRules rules;
-        std::istringstream script(randomScript(tables(), seed, 80));
+        std::istringstream script(randomScript(shippedTables(), seed, 80));
         for (std::string line; std::getline(script, line);) {
             const ViewState before = player.workflow().view();
             player.step(line);

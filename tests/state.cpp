@@ -145,16 +145,6 @@ std::string stateJson(const State& state) {
 
 namespace {
 
-// Calls each(line) for the lines of `text`, a line feed ending each.
-template <typename Each>
-void forEachLine(std::string_view text, Each each) {
-    while (!text.empty()) {
-        const size_t end = text.find('\n');
-        each(text.substr(0, end));
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-    }
-}
-
 bool isDump(std::string_view line) {
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     return line == "dump";

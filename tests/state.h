@@ -63,6 +63,16 @@ std::string stateJson(const State& state);
 // of the text after it in `rest`. False when `text` starts with none.
 bool readJsonString(std::string_view text, std::string& value, std::string_view& rest);
 
+// Calls each(line) for the lines of `text`, a line feed ending each (the last may have none).
+template <typename Each>
+void forEachLine(std::string_view text, Each each) {
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        each(text.substr(0, end));
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+    }
+}
+
 // What a recorded script expects, kept in the script itself after the lines that make it: after
 // each "dump" line its changes as "#= " lines, and at the end the runner's error as "#! " lines
 // ("#! exit 2", "#! line 5: unknown command: frob"). The runners skip them as comments.
