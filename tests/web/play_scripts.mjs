@@ -32,9 +32,9 @@ if (dir === '--random') {
 } else {
     for (const name of readFileSync(list, 'utf8').split('\n').filter((line) => line && !line.startsWith('#'))) {
         const script = join(dir, `${name}.script`);
-        const bytes = readFileSync(script);
-        const error = decodeScript(bytes).split('\n').filter((line) => line.startsWith('#! ')).map((line) => `${line.slice(3)}\n`).join('');
-        cases.push({ name, text: decodeScript(bytes), dumps: tool('expected', join(dir, 'start-up.state'), script), error: error || 'exit 0\n' });
+        const text = decodeScript(readFileSync(script));
+        const error = text.split('\n').filter((line) => line.startsWith('#! ')).map((line) => `${line.slice(3)}\n`).join('');
+        cases.push({ name, text, dumps: tool('expected', join(dir, 'start-up.state'), script), error: error || 'exit 0\n' });
     }
 }
 
