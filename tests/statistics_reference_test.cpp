@@ -8,10 +8,8 @@
 #include <array>
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <optional>
 #include <sstream>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -22,6 +20,7 @@
 #include "engine/texts.h"
 #include "numbers/number_text.h"
 #include "tables/reference_tables.h"
+#include "tests/check.h"
 
 namespace tomokari {
 namespace {
@@ -74,15 +73,8 @@ bool agrees(double value, int decimals, int level, const std::string& field) {
     return false;
 }
 
-// The shipped table files as the program loads them.
-ReferenceTables shipped() {
-    const TableLoadResult loaded = loadReferenceTables(TOMOKARI_DATA_DIR);
-    if (!loaded.tables) throw std::runtime_error(loaded.error->message());
-    return *loaded.tables;
-}
-
 TEST(StatisticsReference, TablesAgreeWithScipy) {
-    const ReferenceTables tables = shipped();
+    const ReferenceTables& tables = shippedTables();
     int played = 0;
     for (const auto& [line, row] : rows()) {
         if (row.kind != "table") continue;
@@ -157,9 +149,8 @@ TEST(StatisticsReference, TablesAgreeWithScipy) {
 // The critical values to the six decimals of chi2prob.dat and as the significance header shows
 // them; the totals of power06.dat as loaded.
 TEST(StatisticsReference, ShippedTablesAgreeWithScipy) {
-    const ReferenceTables tables = shipped();
-    std::ifstream file(std::string(TOMOKARI_DATA_DIR) + "/" + kCriticalValueFileName);
-    std::string digits((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    const ReferenceTables& tables = shippedTables();
+    std::string digits = readFile(std::string(TOMOKARI_DATA_DIR) + "/" + kCriticalValueFileName);
     std::replace(digits.begin(), digits.end(), ',', ' ');
     const std::vector<std::string> inFile = words(digits);
     int criticalRows = 0, totalRows = 0;
