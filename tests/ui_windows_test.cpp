@@ -266,29 +266,32 @@ void answerNextBox(SeenBox& seen, QMessageBox::StandardButton press) {
     });
 }
 
-TEST(MessageBoxDialogs, QuestionsHaveYesAndNoWithYesTheDefault) {
-    MessageBoxDialogs dialogs;
-    SeenBox seen;
-    answerNextBox(seen, QMessageBox::Yes);
-    EXPECT_TRUE(dialogs.askYesNo(nullptr, QStringLiteral("トモカリ ポルテノ"), QStringLiteral("終了しますか？")));
-    EXPECT_EQ(seen.title, QStringLiteral("トモカリ ポルテノ"));
-    EXPECT_EQ(seen.text, QStringLiteral("終了しますか？"));
-    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
-    EXPECT_EQ(seen.buttons, "いいえ / はい*");
-
-    answerNextBox(seen, QMessageBox::No);
-    EXPECT_FALSE(dialogs.askYesNo(nullptr, QString(), QStringLiteral("マス目の度数データをクリアしますか？")));
-    EXPECT_EQ(seen.title, QString::fromUtf8(kProgramTitle));
-}
-
-TEST(MessageBoxDialogs, MessagesHaveOnlyAnOkButton) {
-    MessageBoxDialogs dialogs;
-    SeenBox seen;
-    answerNextBox(seen, QMessageBox::Ok);
-    dialogs.showMessage(nullptr, QString(), QStringLiteral("数表ファイルが見つかりません。"));
-    EXPECT_EQ(seen.buttons, "OK*");
-    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
-    EXPECT_EQ(seen.title, QString::fromUtf8(kProgramTitle));
+// Each box as a question or a message, answered with `press`: the answer, the title shown and the
+// buttons as a screen reader reads them.
+TEST(MessageBoxDialogs, QuestionsHaveYesAndNoWithYesTheDefaultMessagesOnlyOk) {
+    const struct {
+        bool question;
+        QString caption, text;
+        QMessageBox::StandardButton press;
+        bool answer;
+        QString title;
+        std::string buttons;
+    } cases[] = {
+        {true, "トモカリ ポルテノ", "終了しますか？", QMessageBox::Yes, true, "トモカリ ポルテノ", "いいえ / はい*"},
+        {true, "", "マス目の度数データをクリアしますか？", QMessageBox::No, false, QString::fromUtf8(kProgramTitle), "いいえ / はい*"},
+        {false, "", "数表ファイルが見つかりません。", QMessageBox::Ok, false, QString::fromUtf8(kProgramTitle), "OK*"},
+    };
+    for (const auto& c : cases) {
+        MessageBoxDialogs dialogs;
+        SeenBox seen;
+        answerNextBox(seen, c.press);
+        const bool answer = c.question ? dialogs.askYesNo(nullptr, c.caption, c.text) : (dialogs.showMessage(nullptr, c.caption, c.text), false);
+        EXPECT_EQ(answer, c.answer) << c.text.toStdString();
+        EXPECT_EQ(seen.title, c.title);
+        EXPECT_EQ(seen.text, c.text);
+        EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+        EXPECT_EQ(seen.buttons, c.buttons);
+    }
 }
 
 // Qt's own texts come from its Japanese translation, and in English where that file is missing;
