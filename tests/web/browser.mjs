@@ -1,5 +1,6 @@
 // Opens pages in Debian's headless Chromium, served on a free loopback port: what the web
 // runner, the web tests and the benchmark share.
+import assert from 'node:assert/strict';
 import { createRequire } from 'node:module';
 import { join } from 'node:path';
 import { chromium } from 'playwright-core';
@@ -22,6 +23,35 @@ export async function started(page) {
     return page.evaluate(() => document.documentElement.dataset.state);
 }
 
+// The script player imports this module, so it is loaded when first used.
+const player = () => import('./tomokari_web_script.mjs');
+
+// Plays the script on the page, failing on a line the page does not take; resolves to what it printed.
+export async function run(page, script, phone = false) {
+    const { play } = await player();
+    const { status, output, error } = await play(page, script, phone);
+    assert.equal(status, 0, error);
+    return output;
+}
+
+// Opens `url` on the device, motion reduced so that a step's window is in view at once; plays the
+// script, hands the page, what the script printed and the errors the page logged so far to `check`,
+// then fails on any error left. The page is closed in any case.
+export async function withPage(browser, url, { device = 'laptop', options = {}, script = '' }, check = () => {}) {
+    const { open } = await player();
+    const { page, state } = await open(browser, url, device, { reducedMotion: 'reduce', ...options });
+    try {
+        const errors = [];
+        page.on('console', (message) => message.type() === 'error' && errors.push(message.text()));
+        page.on('pageerror', (error) => errors.push(error.message));
+        assert.equal(state, 'ready', url);
+        const value = await check(page, await run(page, script, device === 'phone'), errors);
+        assert.deepEqual(errors, [], url);
+        return value;
+    } finally {
+        await page.context().close();
+    }
+}
 
 // The layouts as the core declares them, from its build for Node.js in the build directory.
 export async function coreLayouts(build) {

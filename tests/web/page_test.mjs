@@ -1,15 +1,15 @@
 // What the recorded scripts cannot see of the browser edition: the runner's exit statuses and how
-// it reads scripts, the start-up failure page, the single file opened from disk, the policy against
-// eval, the keyboard in the boxes, and every text held by its box on a laptop and on phones.
+// it reads scripts, a table file missing or broken, the single file opened from disk, the policy
+// against eval, and the keyboard in the boxes.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
-import { cpSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { cpSync, mkdtempSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { after, before, test } from 'node:test';
-import { coreLayouts, launch, serve } from './browser.mjs';
-import { decodeScript, open, play } from './tomokari_web_script.mjs';
+import { coreLayouts, launch, serve, withPage } from './browser.mjs';
+import { decodeScript, open } from './tomokari_web_script.mjs';
 
 const build = process.env.TOMOKARI_WEB_BUILD;
 const recorded = process.env.TOMOKARI_RECORDED;
@@ -22,45 +22,9 @@ const runner = (siteDir, input) => spawnSync(process.execPath,
     [join(dirname(fileURLToPath(import.meta.url)), 'tomokari_web_script.mjs'), siteDir, '-'], { input, encoding: 'utf8' });
 
 let browser;
-before(async () => {
-    browser = await launch();
-});
-after(() => browser.close());
-
-// A copy of the site with one table file changed (null: removed), served while `use` runs.
-async function withTables(name, content, use) {
-    const dir = mkdtempSync(join(tmpdir(), 'tomokari-site-'));
-    cpSync(site, dir, { recursive: true });
-    if (content === null) rmSync(join(dir, name));
-    else writeFileSync(join(dir, name), content);
-    const server = await serve(dir);
-    try {
-        return await use(server.url, dir);
-    } finally {
-        await server.close();
-        rmSync(dir, { recursive: true });
-    }
-}
-
-// Opens the page on the device and plays the script; fails on any error the page logs.
-async function playOn(url, script, device = 'laptop', options = {}) {
-    const { page, state } = await open(browser, url, device, options);
-    const errors = [];
-    page.on('console', (message) => message.type() === 'error' && errors.push(message.text()));
-    page.on('pageerror', (error) => errors.push(error.message));
-    assert.equal(state, 'ready');
-    const result = await play(page, script, device === 'phone');
-    assert.deepEqual(errors, []);
-    return { page, result };
-}
-
-test('the runner answers as the desktop runner does: dumps and status 0, an error line and status 2', () => {
-    const run = runner(site, 'dump\nclick Command9\n');
-    assert.equal(run.status, 2);
-    assert.equal(run.stderr, 'tomokari-web-script: line 2: unknown button: Command9: click Command9\n');
-    assert.equal(run.stdout.split('\n').length, 2);
-    assert.equal(JSON.parse(run.stdout).windows.Form4.shown, true);
-});
+let server;
+before(async () => { [browser, server] = await Promise.all([launch(), serve(site)]); });
+after(() => Promise.all([browser.close(), server.close()]));
 
 // Script bytes as the desktop runner reads them (recorded from it): a byte-order mark at the
 // start goes; a byte that begins no valid UTF-8 sequence is one U+FFFD.
@@ -71,7 +35,7 @@ const DECODED = [
     ['41 e3 81 e3 81 82', '0041 FFFD FFFD 3042'], ['f4 8f bf bf c2 85', '10FFFF 0085'],
 ];
 
-test('the runner reads a script as the desktop runner does', () => {
+test('the runner reads a script and answers as the desktop runner does: dumps and status 0, an error line and status 2', () => {
     for (const [bytes, text] of DECODED) {
         const got = [...decodeScript(Buffer.from(bytes.replace(/ /g, ''), 'hex'))].map((c) => c.codePointAt(0).toString(16).toUpperCase().padStart(4, '0'));
         assert.equal(got.join(' '), text, bytes);
@@ -80,18 +44,33 @@ test('the runner reads a script as the desktop runner does', () => {
     for (const [script, status] of [['\ufeffdump\n', 0], ['\u0085\ndump\n', 0], ['dump\n\ufeff\n', 2]]) {
         assert.equal(runner(site, script).status, status, JSON.stringify(script));
     }
+    const run = runner(site, 'dump\nclick Command9\n');
+    assert.equal(run.status, 2);
+    assert.equal(run.stderr, 'tomokari-web-script: line 2: unknown button: Command9: click Command9\n');
+    assert.equal(JSON.parse(run.stdout).windows.Form4.shown, true);  // the dump made before the error, alone
 });
 
-test('a missing table file stops the runner with status 1, naming the file', async () => {
-    await withTables('power06.dat', null, async (url, dir) => {
+// A copy of the site with one table file changed (null: removed), served while `use` runs.
+async function withTables(name, content, use) {
+    const dir = mkdtempSync(join(tmpdir(), 'tomokari-site-'));
+    cpSync(site, dir, { recursive: true });
+    if (content === null) rmSync(join(dir, name));
+    else writeFileSync(join(dir, name), content);
+    const copy = await serve(dir);
+    try {
+        return await use(copy.url, dir);
+    } finally {
+        await copy.close();
+        rmSync(dir, { recursive: true });
+    }
+}
+
+test('a missing table file stops the runner with status 1, a broken one the page with its message alone, naming the file', async () => {
+    await withTables('power06.dat', null, (url, dir) => {
         const run = runner(dir, 'dump\n');
-        assert.equal(run.status, 1);
+        assert.deepEqual([run.status, run.stdout], [1, '']);
         assert.match(run.stderr, /^tomokari-web-script: 数表ファイル power06\.dat が見つかりません。/);
-        assert.equal(run.stdout, '');
     });
-});
-
-test('a broken table file shows the start-up message and nothing else', async () => {
     await withTables('chi2prob.dat', '3.84 6.63 x\n', async (url) => {
         const { page, state } = await open(browser, url);
         assert.equal(state, 'failed');
@@ -101,109 +80,63 @@ test('a broken table file shows the start-up message and nothing else', async ()
     });
 });
 
-test('the single file opened from disk computes the 2 x 2 example as the desktop does', async () => {
-    const { page, result } = await playOn(`file://${join(build, 'tomokari.html')}`, EXAMPLE);
+test('served and as the single file opened from disk, the page computes the 2 x 2 example as the desktop does '
+    + 'and refuses inline script and code from strings', async () => {
     const expected = spawnSync(process.execPath, [process.env.TOMOKARI_CHECK, 'expected', join(recorded, 'start-up.state'),
         join(recorded, 'clipboard', 'copy-every-window.script')], { encoding: 'utf8' }).stdout;
-    const desktop = JSON.parse(expected.split('\n')[1]);
-    const dump = JSON.parse(result.output);
-    assert.equal(dump.windows.Form3.controls.Text11.text, desktop.windows.Form3.controls.Text11.text);
-    assert.deepEqual(dump.windows.Form3, desktop.windows.Form3);
-    await page.context().close();
-});
-
-test('both forms run under a policy that refuses inline script and code from strings', async () => {
-    const server = await serve(site);
-    try {
-        for (const url of [server.url, `file://${join(build, 'tomokari.html')}`]) {
-            const { page } = await open(browser, url);
-            const refusals = [];
-            page.on('console', (message) => message.type() === 'error' && refusals.push(message.text()));
+    const desktop = JSON.parse(expected.split('\n')[1]).windows.Form3;
+    for (const url of [server.url, `file://${join(build, 'tomokari.html')}`]) {
+        await withPage(browser, url, { script: EXAMPLE }, async (page, output, errors) => {
+            assert.deepEqual(JSON.parse(output).windows.Form3, desktop, url);
             const ran = await page.evaluate(async () => {
-                const script = document.createElement('script');
-                script.textContent = 'window.ran = "inline script"';
-                document.head.append(script);
+                document.head.append(Object.assign(document.createElement('script'), { textContent: 'window.ran = "inline script"' }));
                 setTimeout('window.ran = "string timer"');
                 await new Promise((resolve) => setTimeout(resolve, 50));
                 return window.ran ?? 'nothing';
             });
             assert.equal(ran, 'nothing', url);
-            assert.equal(refusals.length, 2, url);
-            await page.context().close();
-        }
-    } finally {
-        await server.close();
+            assert.deepEqual(errors.splice(0).map((error) => error.includes('Content Security Policy')), [true, true], url);
+        });
     }
 });
 
 test('a box shows exactly what the core computes with: a long paste cut, no character split', async () => {
-    const server = await serve(site);
-    after(() => server.close());
     const smile = '\u{1F600}';
     const script = `click Command1\npaste mat1(0) ${'0'.repeat(39999)}7\nclick Command7\ntype mat1(1) a${smile.repeat(20000)}\ndump\n`;
-    const { page, result } = await playOn(server.url, script);
-    const { controls } = JSON.parse(result.output).windows.Form4;
-    assert.equal(controls['mat1(0)'].text, '0'.repeat(10000));
-    assert.equal(controls['Ikei(0)'].text, ' 54');  // 0 + 12 + 13 + 14 + 15
-    assert.equal(controls['mat1(1)'].text, `a${smile.repeat(9999)}`);
-    await page.context().close();
+    await withPage(browser, server.url, { script }, (page, output) => {
+        const { controls } = JSON.parse(output).windows.Form4;
+        assert.equal(controls['mat1(0)'].text, '0'.repeat(10000));
+        assert.equal(controls['Ikei(0)'].text, ' 54');  // 0 + 12 + 13 + 14 + 15
+        assert.equal(controls['mat1(1)'].text, `a${smile.repeat(9999)}`);
+    });
 });
 
 test('Tab follows the keyboard order through what is shown; Enter in a size box presses OK, in a cell moves on', async () => {
-    const server = await serve(site);
-    after(() => server.close());
     const { keyboardOrder } = await coreLayouts(build);
-    const { page } = await playOn(server.url, 'type Text12 2\ntype Text13 3\n');
-    const size = '[data-window="Form4"] [data-name="Text12"]';
-    const lastCell = '[data-window="Form4"] [data-name="mat1(19)"]';
-    // Enter that commits an input method's conversion does not press OK.
-    await page.$eval(size, (node) => node.dispatchEvent(new KeyboardEvent('keydown', { key: 'Enter', isComposing: true, bubbles: true })));
-    assert.equal(await page.isVisible(lastCell), true);
-    await page.focus(size);
-    await page.keyboard.press('Enter');
-    assert.equal(await page.isVisible(lastCell), false);
-    const shown = await page.evaluate((order) => order.filter(
-        (name) => document.querySelector(`[data-window="Form4"] [data-name="${name}"]`).checkVisibility()), keyboardOrder);
-    assert.equal(shown.length, 3 + 6 + 6);  // size and OK, a 2 x 3 table, the buttons shown and the text
-    const visited = [];
-    for (const _ of shown) {
-        visited.push(await page.evaluate(() => document.activeElement.dataset.name));
-        await page.keyboard.press('Tab');
-    }
-    assert.deepEqual(visited, shown);
-    // The phone keyboard's Next (Enter) goes to the next cell shown, and from the last one on.
-    for (const [from, to] of [['mat1(0)', 'mat1(1)'], ['mat1(2)', 'mat1(5)'], ['mat1(7)', 'Command7']]) {
-        await page.focus(`[data-window="Form4"] [data-name="${from}"]`);
+    await withPage(browser, server.url, { script: 'type Text12 2\ntype Text13 3\n' }, async (page) => {
+        const size = '[data-window="Form4"] [data-name="Text12"]';
+        const lastCell = '[data-window="Form4"] [data-name="mat1(19)"]';
+        // Enter that commits an input method's conversion does not press OK.
+        await page.$eval(size, (node) => node.dispatchEvent(new KeyboardEvent('keydown', { key: 'Enter', isComposing: true, bubbles: true })));
+        assert.equal(await page.isVisible(lastCell), true);
+        await page.focus(size);
         await page.keyboard.press('Enter');
-        assert.equal(await page.evaluate(() => document.activeElement.dataset.name), to, from);
-    }
-    await page.context().close();
-});
-
-test('every box, button and heading holds its text, on a laptop and on a phone', async () => {
-    const server = await serve(site);
-    after(() => server.close());
-    const cells = Array.from({ length: 20 }, (_, k) => `type mat1(${k}) ${10 + 3 * k}`).join('\n');
-    const steps = '\nclick Command7\nclick Command5\nclick Command3\n';
-    const devices = [['laptop', {}], ['phone', {}], ['phone', { viewport: { width: 360, height: 640 } }]];
-    for (const script of [EXAMPLE.replace('dump\n', steps), `type Text12 4\ntype Text13 5\nclick Command1\n${cells}${steps}click Command8\n`]) {
-        for (const [device, options] of devices) {
-            const width = options.viewport?.width ?? device;
-            const { page } = await playOn(server.url, script, device, options);
-            const spilling = await page.evaluate(() => [...document.querySelectorAll('section.panel [data-name]')]
-                .filter((node) => node.checkVisibility() && !['textarea', 'frame', 'line'].includes(node.dataset.kind))
-                .filter((node) => {
-                    if (node.tagName === 'TEXTAREA' || node.tagName === 'INPUT' || node.dataset.kind === 'input') {
-                        return node.scrollWidth > node.clientWidth + 1 || node.scrollHeight > node.clientHeight + 1;
-                    }
-                    const text = document.createRange();
-                    text.selectNodeContents(node);
-                    const [t, box] = [text.getBoundingClientRect(), node.getBoundingClientRect()];
-                    return t.left < box.left - 1 || t.right > box.right + 1 || t.top < box.top - 1 || t.bottom > box.bottom + 1;
-                })
-                .map((node) => node.dataset.name));
-            assert.deepEqual(spilling, [], `${width}`);
-            await page.context().close();
+        assert.equal(await page.isVisible(lastCell), false);
+        const focused = () => page.evaluate(() => document.activeElement.dataset.name);
+        const shown = await page.evaluate((order) => order.filter(
+            (name) => document.querySelector(`[data-window="Form4"] [data-name="${name}"]`).checkVisibility()), keyboardOrder);
+        assert.equal(shown.length, 3 + 6 + 6);  // size and OK, a 2 x 3 table, the buttons shown and the text
+        const visited = [];
+        for (const _ of shown) {
+            visited.push(await focused());
+            await page.keyboard.press('Tab');
         }
-    }
+        assert.deepEqual(visited, shown);
+        // The phone keyboard's Next (Enter) goes to the next cell shown, and from the last one on.
+        for (const [from, to] of [['mat1(0)', 'mat1(1)'], ['mat1(2)', 'mat1(5)'], ['mat1(7)', 'Command7']]) {
+            await page.focus(`[data-window="Form4"] [data-name="${from}"]`);
+            await page.keyboard.press('Enter');
+            assert.equal(await focused(), to, from);
+        }
+    });
 });
