@@ -7,7 +7,7 @@
 //       the dumps of the workflow core alone
 // The page must log no error on the way.
 import { spawnSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { launch, serve } from './browser.mjs';
@@ -25,10 +25,11 @@ const cases = [];
 if (dir === '--random') {
     const scratch = mkdtempSync(join(tmpdir(), 'tomokari-random-'));
     for (let seed = 1; seed <= Number(list); ++seed) {
-        const script = join(scratch, `${seed}.script`);
-        writeFileSync(script, tool('random', String(seed), '80'));
-        cases.push({ name: `seed ${seed}`, text: readFileSync(script, 'utf8'), dumps: tool('core', script), error: 'exit 0\n' });
+        const [text, script] = [tool('random', String(seed), '80'), join(scratch, `${seed}.script`)];
+        writeFileSync(script, text);  // the core reads it from a file
+        cases.push({ name: `seed ${seed}`, text, dumps: tool('core', script), error: 'exit 0\n' });
     }
+    rmSync(scratch, { recursive: true });
 } else {
     for (const name of readFileSync(list, 'utf8').split('\n').filter((line) => line && !line.startsWith('#'))) {
         const script = join(dir, `${name}.script`);
