@@ -604,9 +604,9 @@ function showFailure(title, text) {
 }
 
 // Starts the program: the windows written into the page take input at once; then, once the core
-// (`module`, a promise of the core's module) and the two table files (`tables`, promises of their
-// bytes or null, by name) have loaded, the windows show the core's state (or the start-up message
-// and nothing else).
+// (`module`, a promise of the core's module) and the two table files (`tables`, by name: their
+// bytes or null, or promises of them) have loaded, the windows show the core's state (or the
+// start-up message and nothing else).
 export async function start({ module, tables }) {
     const page = new Page();
     window.tomokari = page;

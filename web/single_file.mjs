@@ -22,7 +22,7 @@ const embedded = {
 };
 start({
     module: createCore({ wasmBinary: fromBase64('${base64('tomokari-core.wasm')}') }),
-    tables: Object.fromEntries(Object.entries(embedded).map(([name, bytes]) => [name, Promise.resolve(bytes)])),
+    tables: embedded,
 });
 `;
 // The page's style stands in it already, allowed by its hash.
