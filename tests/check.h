@@ -1,7 +1,7 @@
 #pragma once
 // What the checks of the recorded scripts and the random sequences need, for the command line tool
-// (tomokari-check) and the browser edition's tests alike: every dump as one line of the runner's
-// JSON.
+// (tomokari-check) and the core's own tests alike: a script played through the workflow core, what
+// a runner must print for it, and the expectations kept in the script itself.
 
 #include <string>
 #include <string_view>
@@ -18,18 +18,35 @@ std::string readFile(const std::string& path);
 // The shipped table files (data/), loaded once; throws std::runtime_error when they do not load.
 const ReferenceTables& shippedTables();
 
-// The state at start-up from its lines (tests/recorded/start-up.state).
-State startUpState(std::string_view lines);
+// What a recorded script expects, kept in the script itself after the lines that make it: after
+// each "dump" line its changes as "#= " lines, and at the end the runner's error as "#! " lines
+// ("#! exit 2", "#! line 5: unknown command: frob"). The runners skip them as comments.
+struct Expectations {
+    std::vector<std::vector<std::string>> dumps;
+    std::vector<std::string> error;  // empty: the script runs to its end
+};
 
-// The states a recorded script expects at its dumps: its "#= " lines applied one dump after
-// another to the start-up state. Throws std::invalid_argument, naming the line, for a line of no
-// known form.
-std::vector<State> expectedStates(const State& startUp, std::string_view script);
+Expectations readExpectations(std::string_view script);
 
-// The same as the runner prints them.
-std::string expectedDumps(const State& startUp, std::string_view script);
+// The script with `expected` in place of the expectations it held.
+std::string withExpectations(std::string_view script, const Expectations& expected);
 
-// The dumps of a script played through the workflow core alone.
-std::string coreDumps(const ReferenceTables& tables, std::string_view script);
+// The states at the dumps of the script played through the workflow core, as far as a runner
+// plays it: up to the line that its "#! " lines name.
+std::vector<State> coreStates(const ReferenceTables& tables, std::string_view script);
+
+// What a runner must print for the script and how it must end, as one text: the dumps of the
+// core, then "exit 0", or the script's "#! " lines (the error line without the runner's name).
+std::string coreOutput(const ReferenceTables& tables, std::string_view script);
+
+// The start-up state as tests/recorded/start-up.state keeps it: every fact of it, a line each.
+std::string startUpRecord(const ReferenceTables& tables);
+
+// The script with its "#= " lines recorded anew from the core; its "#! " lines stay as they are.
+std::string recordedScript(const ReferenceTables& tables, std::string_view script);
+
+// Writes DIR/start-up.state and the scripts recorded anew; returns the files that changed.
+std::vector<std::string> recordScripts(const ReferenceTables& tables, const std::string& dir,
+                                       const std::vector<std::string>& scripts);
 
 }  // namespace tomokari

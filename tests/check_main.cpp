@@ -1,25 +1,37 @@
 // tomokari-check: what the checks of the recorded scripts and the random sequences run.
-//   tomokari-check expected START_STATE SCRIPT   the dumps SCRIPT expects, as the runner prints them
-//   tomokari-check core SCRIPT                   the dumps of SCRIPT played through the core alone
-//   tomokari-check random SEED [ACTIONS]         a random script of the seed (60 actions)
+//   tomokari-check core SCRIPT|-              what a runner must print for SCRIPT, then how it ends
+//   tomokari-check random SEED [ACTIONS]      a random script of the seed (60 actions)
+//   tomokari-check record DIR [SCRIPT...]     the expectations of the scripts (every .script under
+//                                             DIR unless named) recorded anew from the core; names
+//                                             the files that changed, which git diff then shows
 
+#include <algorithm>
+#include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <string>
 
 #include "tests/check.h"
 #include "tests/random_script.h"
 
 int main(int argc, char* argv[]) {
+    using namespace tomokari;
     const std::string command = argc > 1 ? argv[1] : "";
     try {
-        if (command == "expected" && argc == 4) {
-            std::cout << tomokari::expectedDumps(tomokari::startUpState(tomokari::readFile(argv[2])), tomokari::readFile(argv[3]));
-        } else if (command == "core" && argc == 3) {
-            std::cout << tomokari::coreDumps(tomokari::shippedTables(), tomokari::readFile(argv[2]));
+        if (command == "core" && argc == 3) {
+            const bool fromInput = std::string(argv[2]) == "-";
+            std::cout << coreOutput(shippedTables(), fromInput ? std::string(std::istreambuf_iterator<char>(std::cin), {}) : readFile(argv[2]));
         } else if (command == "random" && (argc == 3 || argc == 4)) {
-            std::cout << tomokari::randomScript(tomokari::shippedTables(), static_cast<unsigned>(std::stoul(argv[2])), argc == 4 ? std::stoi(argv[3]) : 60);
+            std::cout << randomScript(shippedTables(), static_cast<unsigned>(std::stoul(argv[2])), argc == 4 ? std::stoi(argv[3]) : 60);
+        } else if (command == "record" && argc >= 3) {
+            std::vector<std::string> scripts(argv + 3, argv + argc);
+            for (const auto& entry : std::filesystem::recursive_directory_iterator(argv[2])) {
+                if (argc == 3 && entry.path().extension() == ".script") scripts.push_back(entry.path().string());
+            }
+            std::sort(scripts.begin(), scripts.end());
+            for (const std::string& path : recordScripts(shippedTables(), argv[2], scripts)) std::cout << path << '\n';
         } else {
-            std::cerr << "usage: tomokari-check expected START_STATE SCRIPT | core SCRIPT | random SEED [ACTIONS]\n";
+            std::cerr << "usage: tomokari-check core SCRIPT|- | random SEED [ACTIONS] | record DIR [SCRIPT...]\n";
             return 2;
         }
     } catch (const std::exception& error) {

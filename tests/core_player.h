@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "engine/workflow.h"
+#include "tests/script_line.h"
 #include "tests/state.h"
 
 namespace tomokari {
@@ -16,9 +17,6 @@ namespace tomokari {
 class CorePlayer {
 public:
     explicit CorePlayer(const ReferenceTables& tables) : workflow_(tables) {}
-
-    // The states at the dumps of a script that runs without error.
-    std::vector<State> play(std::string_view script);
 
     // Plays one line of a script; true when it was a dump.
     bool step(std::string_view line);
@@ -29,7 +27,7 @@ public:
     const Workflow& workflow() const { return workflow_; }
 
 private:
-    void act(const std::string& command, const std::string& rest);
+    void act(const ScriptLine& line);
 
     Workflow workflow_;
     std::deque<bool> answers_;

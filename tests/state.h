@@ -53,15 +53,8 @@ struct State {
 // The lines that turn `before` into `after`; every fact of `after` when `whole`.
 std::vector<std::string> changeLines(const State& before, const State& after, bool whole = false);
 
-// Applies one line to the state; false when it is no line of this form or names nothing there.
-bool applyLine(State& state, std::string_view line);
-
 // The state as the scripted runner prints it: one line of JSON, keys sorted.
 std::string stateJson(const State& state);
-
-// A JSON string literal at the start of `text` (the form jsonString writes), decoded; the rest
-// of the text after it in `rest`. False when `text` starts with none.
-bool readJsonString(std::string_view text, std::string& value, std::string_view& rest);
 
 // Calls each(line) for the lines of `text`, a line feed ending each (the last may have none).
 template <typename Each>
@@ -72,18 +65,5 @@ void forEachLine(std::string_view text, Each each) {
         text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
     }
 }
-
-// What a recorded script expects, kept in the script itself after the lines that make it: after
-// each "dump" line its changes as "#= " lines, and at the end the runner's error as "#! " lines
-// ("#! exit 2", "#! line 5: unknown command: frob"). The runners skip them as comments.
-struct Expectations {
-    std::vector<std::vector<std::string>> dumps;
-    std::vector<std::string> error;  // empty: the script runs to its end
-};
-
-Expectations readExpectations(std::string_view script);
-
-// The script with `expected` in place of the expectations it held.
-std::string withExpectations(std::string_view script, const Expectations& expected);
 
 }  // namespace tomokari

@@ -16,8 +16,10 @@
 #include <cstdio>
 #include <deque>
 #include <iostream>
+#include <map>
+#include <string>
 
-#include "tests/script_escapes.h"
+#include "tests/script_line.h"
 #include "ui/controls.h"
 #include "ui/dialogs.h"
 #include "ui/program.h"
@@ -80,57 +82,50 @@ public:
     explicit Runner(Program& program, ScriptDialogs& dialogs)
         : program_(program), form4_(program.mainWindow()), dialogs_(dialogs) {}
 
-    void run(const QString& line) {
-        const qsizetype blank = line.indexOf(QLatin1Char(' '));
-        const QString command = blank < 0 ? line : line.left(blank);
-        const QString rest = blank < 0 ? QString() : line.mid(blank + 1);
-        if (command == QLatin1String("type") || command == QLatin1String("paste")) {
-            type(rest, command == QLatin1String("paste"));
-        } else if (command == QLatin1String("copy")) {
-            copy(rest);
-        } else if (command == QLatin1String("click")) {
-            click(rest);
-        } else if (command == QLatin1String("menu")) {
-            menu(rest);
-        } else if (command == QLatin1String("answer")) {
-            if (rest != QLatin1String("yes") && rest != QLatin1String("no")) throw ScriptError{"answer takes yes or no"};
-            dialogs_.answers.push_back(rest == QLatin1String("yes"));
-        } else if (command == QLatin1String("close")) {
-            if (QWidget* window = windowNamed(rest); !dialogs_.exited) window->close();
-        } else if (command == QLatin1String("dump")) {
-            if (!rest.isEmpty()) throw ScriptError{"dump takes no argument"};
-            dump();
-        } else {
-            throw ScriptError{"unknown command"};
-        }
+    void run(const ScriptLine& line) {
+        using Command = void (Runner::*)(const ScriptLine&);
+        static const std::map<std::string, Command, std::less<>> kCommands = {
+            {"type", &Runner::type}, {"paste", &Runner::paste}, {"click", &Runner::click}, {"menu", &Runner::menu},
+            {"answer", &Runner::answer}, {"close", &Runner::close}, {"copy", &Runner::copy}, {"dump", &Runner::dump},
+        };
+        const auto command = kCommands.find(line.command);
+        if (command == kCommands.end()) throw ScriptError{"unknown command"};
+        (this->*command->second)(line);
         QCoreApplication::processEvents();
         if (!dialogs_.unanswered.isNull()) throw ScriptError{"unanswered question: " + dialogs_.unanswered};
     }
 
 private:
-    void type(const QString& rest, bool paste) {
-        const qsizetype blank = rest.indexOf(QLatin1Char(' '));
-        const QString name = blank < 0 ? rest : rest.left(blank);
-        const QString text = blank < 0 ? QString() : fromCore(unescapeScriptText(rest.mid(blank + 1).toStdString()));
-        auto* box = dynamic_cast<InputBox*>(form4_.findChild<QObject*>(name));
-        if (!box) throw ScriptError{"unknown input box: " + name};
-        if (dialogs_.exited) return;
+    InputBox& inputBox(const ScriptLine& line) {
+        auto* box = dynamic_cast<InputBox*>(form4_.findChild<QObject*>(QString::fromStdString(line.box)));
+        if (!box) throw ScriptError{"unknown input box: " + QString::fromStdString(line.box)};
         box->setFocus();
         box->selectAll();
-        if (!paste) return box->insert(text);
-        QGuiApplication::clipboard()->setText(text);
-        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+        return *box;
     }
 
-    void copy(const QString& name) {
-        QWidget* window = windowNamed(name);
+    void type(const ScriptLine& line) {
+        InputBox& box = inputBox(line);
+        if (!dialogs_.exited) box.insert(fromCore(line.text));
+    }
+
+    void paste(const ScriptLine& line) {
+        InputBox& box = inputBox(line);
+        if (dialogs_.exited) return;
+        QGuiApplication::clipboard()->setText(fromCore(line.text));
+        QTest::keyClick(&box, Qt::Key_V, Qt::ControlModifier);
+    }
+
+    void copy(const ScriptLine& line) {
+        QWidget* window = windowNamed(line.rest);
         if (dialogs_.exited) return;
         QWidget* focus = window->focusWidget() ? window->focusWidget() : window;
-        if (auto* line = qobject_cast<QLineEdit*>(focus)) line->deselect();
+        if (auto* box = qobject_cast<QLineEdit*>(focus)) box->deselect();
         QTest::keyClick(focus, Qt::Key_C, Qt::ControlModifier);
     }
 
-    void click(const QString& name) {
+    void click(const ScriptLine& line) {
+        const QString name = QString::fromStdString(line.rest);
         auto* button = form4_.findChild<QPushButton*>(name);
         if (!button || !name.startsWith(QLatin1String("Command"))) throw ScriptError{"unknown button: " + name};
         if (dialogs_.exited) return;
@@ -138,21 +133,31 @@ private:
         QTest::mouseClick(button, Qt::LeftButton);
     }
 
-    void menu(const QString& name) {
+    void menu(const ScriptLine& line) {
+        const QString name = QString::fromStdString(line.rest);
         auto* action = form4_.findChild<QAction*>(name);
         if (!action || !action->property("tomokariControl").toBool()) throw ScriptError{"unknown menu item: " + name};
-        if (dialogs_.exited) return;
-        action->trigger();
+        if (!dialogs_.exited) action->trigger();
     }
 
-    QWidget* windowNamed(const QString& name) {
+    void answer(const ScriptLine& line) {
+        if (line.rest != "yes" && line.rest != "no") throw ScriptError{"answer takes yes or no"};
+        dialogs_.answers.push_back(line.rest == "yes");
+    }
+
+    void close(const ScriptLine& line) {
+        if (QWidget* window = windowNamed(line.rest); !dialogs_.exited) window->close();
+    }
+
+    QWidget* windowNamed(const std::string& name) {
         for (const WindowLayout& layout : windowLayouts()) {
-            if (name.toStdString() == layout.name) return &program_.window(layout.id);
+            if (name == layout.name) return &program_.window(layout.id);
         }
-        throw ScriptError{"unknown window: " + name};
+        throw ScriptError{"unknown window: " + QString::fromStdString(name)};
     }
 
-    void dump() {
+    void dump(const ScriptLine& line) {
+        if (!line.rest.empty()) throw ScriptError{"dump takes no argument"};
         const bool exited = dialogs_.exited;
         QJsonObject windows;
         for (const WindowLayout& layout : windowLayouts()) {
@@ -217,7 +222,7 @@ int main(int argc, char* argv[]) {
         if (line.endsWith(QLatin1Char('\r'))) line.chop(1);
         if (line.trimmed().isEmpty() || line.startsWith(QLatin1Char('#'))) continue;
         try {
-            runner.run(line);
+            runner.run(readScriptLine(line.toStdString()));
         } catch (const ScriptError& error) {
             std::cerr << "tomokari-script: line " << (n + 1) << ": " << error.message.toStdString() << ": "
                       << line.toStdString() << '\n';

@@ -202,31 +202,6 @@ TEST_F(Windows, LookAsRecordedAfterTheTypicalRun) {
     }
 }
 
-// A box shows exactly what the core computes with: a paste beyond its limit is cut there, and
-// typing never leaves half a character.
-TEST_F(Windows, ABoxShowsWhatTheTotalsComputeWith) {
-    form4_.findChild<QAbstractButton*>("Command1")->click();
-    auto* cell = form4_.findChild<QLineEdit*>("mat1(0)");
-    cell->setFocus();
-    QGuiApplication::clipboard()->setText(QString(39999, QLatin1Char('0')) + QLatin1Char('7'));
-    QTest::keyClick(cell, Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(cell->text(), QString(static_cast<int>(kInputBoxCharacters), QLatin1Char('0')));
-    form4_.findChild<QAbstractButton*>("Command7")->click();
-    EXPECT_EQ(form4_.findChild<QLineEdit*>("Ikei(0)")->text(), " 54");  // 0 + 12 + 13 + 14 + 15
-
-    const QString smile = QStringLiteral("😀");
-    cell->selectAll();
-    cell->insert(QStringLiteral("a") + smile.repeated(20000));
-    EXPECT_EQ(cell->text(), QStringLiteral("a") + smile.repeated(static_cast<int>(kInputBoxCharacters) - 1));
-    EXPECT_TRUE(cell->text().isValidUtf16());
-
-    // A leading U+FEFF is a character of the box, not a byte-order mark to drop.
-    cell->selectAll();
-    cell->insert(QStringLiteral("\uFEFF12"));
-    form4_.findChild<QAbstractButton*>("Command7")->click();
-    EXPECT_EQ(cell->text(), QStringLiteral("\uFEFF12"));
-}
-
 TEST_F(Windows, F10OpensTheMenuBar) {
     form4_.findChild<QWidget*>("mat1(0)")->setFocus();
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_F10);

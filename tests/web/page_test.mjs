@@ -82,7 +82,7 @@ test('a missing table file stops the runner with status 1, a broken one the page
 
 test('served and as the single file opened from disk, the page computes the 2 x 2 example as the desktop does '
     + 'and refuses inline script and code from strings', async () => {
-    const expected = spawnSync(process.execPath, [process.env.TOMOKARI_CHECK, 'expected', join(recorded, 'start-up.state'),
+    const expected = spawnSync(process.execPath, [process.env.TOMOKARI_CHECK, 'core',
         join(recorded, 'clipboard', 'copy-every-window.script')], { encoding: 'utf8' }).stdout;
     const desktop = JSON.parse(expected.split('\n')[1]).windows.Form3;
     for (const url of [server.url, `file://${join(build, 'tomokari.html')}`]) {
