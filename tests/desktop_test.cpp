@@ -16,11 +16,15 @@
 #include <QTest>
 #include <QWindow>
 #include <cstdlib>
+#include <fstream>
+#include <string>
+#include <vector>
 #include <map>
 #include <memory>
 #include <ostream>
 #include <utility>
 
+#include "tests/script_line.h"
 #include "ui/controls.h"
 #include "ui/dialogs.h"
 #include "ui/program.h"
@@ -70,13 +74,27 @@ class Desktop : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_FALSE(program_.startUp(QCoreApplication::applicationDirPath()).has_value()); }
 
-    // Types into the main window's boxes ("Text12=2") and presses its buttons ("Command1").
-    void perform(const QStringList& actions) {
-        for (const QString& action : actions) {
-            const QStringList typed = action.split(QLatin1Char('='));
-            if (typed.size() == 2) program_.mainWindow().findChild<QLineEdit*>(typed[0])->setText(typed[1]);
-            else program_.mainWindow().findChild<QAbstractButton*>(action)->click();
+    // Plays the typing and the presses of script lines on the main window.
+    void perform(const std::vector<std::string>& lines) {
+        for (const std::string& text : lines) {
+            const ScriptLine line = readScriptLine(text);
+            const QString name = QString::fromStdString(line.command == "type" ? line.box : line.rest);
+            if (line.command == "type") program_.mainWindow().findChild<QLineEdit*>(name)->setText(QString::fromStdString(line.text));
+            if (line.command == "click") program_.mainWindow().findChild<QAbstractButton*>(name)->click();
         }
+    }
+
+    // The typical run of a 2 x 2 table as its recorded script has it, step by step: the lines
+    // before each dump.
+    static std::vector<std::vector<std::string>> typicalRun() {
+        std::ifstream script(TOMOKARI_TYPICAL_RUN);
+        std::vector<std::vector<std::string>> steps(1);
+        for (std::string line; std::getline(script, line);) {
+            if (line == "dump") steps.emplace_back();
+            else if (!line.starts_with('#')) steps.back().push_back(line);
+        }
+        steps.pop_back();
+        return steps;
     }
 
     // The frames of the windows shown, once the window manager has framed each, the server and
@@ -110,16 +128,13 @@ protected:
 TEST_F(Desktop, NoWindowCoversAnotherThroughTheTypicalRun) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const bool roomy = screen.width() >= 1280 && screen.height() >= 800;
-    const std::pair<const char*, QStringList> typicalRun[] = {
-        {"start-up", {}},
-        {"the test step", {"Text12=2", "Text13=2", "Command1", "mat1(0)=30", "mat1(1)=10", "mat1(5)=10", "mat1(6)=30", "Command7", "Command5"}},
-        {"the residual step", {"Command3"}},
-    };
-    for (const auto& [after, actions] : typicalRun) {
-        perform(actions);
+    const std::vector<std::vector<std::string>> steps = typicalRun();
+    ASSERT_EQ(steps.size(), 5u);  // size, totals, test, residuals, power
+    for (size_t step = 0; step < steps.size(); ++step) {
+        perform(steps[step]);
         const std::map<std::string, QRect> frames = settledFrames();
-        EXPECT_EQ(frames.size(), actions.isEmpty() ? 2u : 3u) << after;
-        const std::string seen = std::string(after) + ": " + testing::PrintToString(frames) + " on " + testing::PrintToString(freeArea());
+        EXPECT_EQ(frames.size(), step < 2 ? 2u : 3u) << "step " << step + 1;
+        const std::string seen = "step " + std::to_string(step + 1) + ": " + testing::PrintToString(frames) + " on " + testing::PrintToString(freeArea());
         for (auto a = frames.begin(); a != frames.end(); ++a) {
             EXPECT_TRUE(freeArea().contains(a->second)) << a->first << " leaves the free area after " << seen;
             for (auto b = std::next(a); roomy && b != frames.end(); ++b) EXPECT_FALSE(a->second.intersects(b->second)) << a->first << " covers " << b->first << " after " << seen;
@@ -133,7 +148,8 @@ TEST_F(Desktop, NoWindowCoversAnotherThroughTheTypicalRun) {
 
 // Moved, then hidden by a step or closed from its title bar, then shown by a step again.
 TEST_F(Desktop, AWindowTheUserMovedStaysWherePut) {
-    perform({"Text12=2", "Text13=2", "Command1", "Command7", "Command5"});
+    const std::vector<std::vector<std::string>> steps = typicalRun();
+    for (size_t step = 0; step < 3; ++step) perform(steps[step]);  // up to the test
     const std::map<std::string, QRect> placed = settledFrames();
     QWidget& form1 = program_.window(WindowId::Residuals);
     QWidget& form3 = program_.window(WindowId::ExpectedValues);
@@ -145,7 +161,7 @@ TEST_F(Desktop, AWindowTheUserMovedStaysWherePut) {
     ASSERT_NE(moved, placed);
 
     form3.close();
-    perform({"Command1", "Command7", "Command5"});  // OK hides the residuals window; totals and test show both again
+    perform({"click Command1", "click Command7", "click Command5"});  // OK hides the residuals window; totals and test show both again
     EXPECT_EQ(settledFrames(mainCorner), moved);
 }
 
