@@ -2,7 +2,9 @@
 // JSON text of the core's state: for the front end that takes the state as text (the browser
 // edition) and for the tests that print it as the scripted runner does.
 
+#include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <string>
@@ -31,6 +33,18 @@ inline std::string jsonString(std::string_view text) {
         }
     }
     return out + '"';
+}
+
+// A number at full double precision in the fewest digits that read back as the same double
+// ("20", "7.7442e-06"); null for one that is not finite. Every front end splices this text as it is.
+inline std::string jsonNumber(double value) {
+    if (!std::isfinite(value)) return "null";
+    char text[32];
+    for (int digits = 15; digits <= 17; ++digits) {
+        std::snprintf(text, sizeof text, "%.*g", digits, value);
+        if (std::strtod(text, nullptr) == value) break;
+    }
+    return text;
 }
 
 // {"key":value,...} from pairs of a key and a value already in JSON, in their order: a

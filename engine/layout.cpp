@@ -189,6 +189,15 @@ WindowLayout residualsWindow() {
     return w;
 }
 
+// The picture window stands to the right of the other two secondary windows; it is the one window
+// whose size a front end may change, the picture taking the room the caption leaves.
+WindowLayout figureWindow() {
+    WindowLayout w{WindowId::Figure, "Figure", kFigureWindowTitle, {12480, 0, 6480, 10800}, 0, {}, ""};
+    w.controls.push_back(control("Picture", ControlKind::Picture, "", {120, 120, 6240, 8550}, 0, "", kFigureWindowTitle));
+    w.controls.push_back(control("Caption", ControlKind::TextArea, "", {120, 8790, 6240, 1890}, 0, "", "図の説明"));
+    return w;
+}
+
 }  // namespace
 
 std::string indexedName(std::string_view group, int index) {
@@ -196,7 +205,7 @@ std::string indexedName(std::string_view group, int index) {
 }
 
 const std::array<WindowLayout, kWindowCount>& windowLayouts() {
-    static const std::array<WindowLayout, kWindowCount> layouts{mainWindow(), expectedValuesWindow(), residualsWindow()};
+    static const std::array<WindowLayout, kWindowCount> layouts{mainWindow(), expectedValuesWindow(), residualsWindow(), figureWindow()};
     return layouts;
 }
 

@@ -11,8 +11,8 @@
 
 namespace tomokari {
 
-enum class WindowId { Main, ExpectedValues, Residuals };
-inline constexpr int kWindowCount = 3;
+enum class WindowId { Main, ExpectedValues, Residuals, Figure };
+inline constexpr int kWindowCount = 4;
 
 enum class ControlKind {
     Label,        // a caption or heading
@@ -27,6 +27,7 @@ enum class ControlKind {
     Menu,         // a drop-down menu of the menu bar
     MenuItem,     // an item of a drop-down menu
     MenuCommand,  // an item standing in the menu bar itself
+    Picture,      // the picture of the test, drawn from the core's SVG text; no text of its own
 };
 
 // What an input box holds at most, in characters (Unicode code points): the core keeps no more
@@ -62,7 +63,7 @@ struct ControlLayout {
 
 struct WindowLayout {
     WindowId id;
-    std::string name;  // Form4, Form3, Form1
+    std::string name;  // Form4, Form3, Form1, Figure
     std::string title;
     Rect client;       // position and size of the client area on the screen
     double pointSize;  // the window's font; 0: the program's

@@ -52,7 +52,8 @@ ResidualResult computeResiduals(const CrossTable& t, const std::array<std::strin
             if (!entry || !std::isfinite(*entry)) return fail(ResidualFailure::EntryNotANumber, i + 1, j + 1);
             // The margins were built from single-precision cells; the entry is read the same way,
             // or a large entry would differ from its own cell by the rounding alone.
-            const double current = toSingle(*entry);
+            const float current = toSingle(*entry);
+            if (current != t.observed[i][j]) return fail(ResidualFailure::CellChanged, i + 1, j + 1);
             const double r = t.rowTotal[i];
             const double c = t.columnTotal[j];
             ResidualCell& cell = result.cells[i][j];

@@ -23,7 +23,7 @@ struct ResidualCell {
 
 // Why the analysis cannot be made; the row or column it concerns, counted from 1.
 struct ResidualFailure {
-    enum Kind { None, NonPositiveRowTotal, NonPositiveColumnTotal, EntryNotANumber, NotComputable };
+    enum Kind { None, NonPositiveRowTotal, NonPositiveColumnTotal, EntryNotANumber, CellChanged, NotComputable };
     Kind kind = None;
     int row = 0;
     int column = 0;
@@ -39,8 +39,9 @@ struct ResidualResult {
 // Number of thresholds that |d| strictly exceeds, 0..3.
 int markLevel(double absoluteAdjusted);
 
-// Every cell of the r x c table from the stored table and the current cell entries
-// (by cell index), each of which must be one number. Requires two or more rows and columns.
+// Every cell of the r x c table from the stored table and the current cell entries (by cell
+// index), each of which must be one number, and the number that was totalled: an entry edited
+// since would mix with margins of another table. Requires two or more rows and columns.
 ResidualResult computeResiduals(const CrossTable& table, const std::array<std::string, kCellCount>& currentEntries);
 
 }  // namespace tomokari

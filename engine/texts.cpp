@@ -276,6 +276,9 @@ std::string residualFailureMessage(const ResidualFailure& failure) {
         case ResidualFailure::EntryNotANumber:
             return "行" + signedNumberText(failure.row) + "・列" + signedNumberText(failure.column) +
                    " のマス目が一つの数値になっていないので、残差分析はできません。数値を入力してください。";
+        case ResidualFailure::CellChanged:
+            return "行" + signedNumberText(failure.row) + "・列" + signedNumberText(failure.column) +
+                   " のマス目の数値が合計したあとで変わっているので、残差分析はできません。「合計する(2)」をもう一度押してください。";
         case ResidualFailure::NotComputable:
             return "計算できない値があるので、残差分析はできません。";
         case ResidualFailure::None: break;

@@ -17,6 +17,13 @@ namespace tomokari {
 inline constexpr const char* kProgramTitle = "トモカリ ポルテノ";
 inline constexpr const char* kExpectedWindowTitle = "χ2値計算用　各セル毎の期待値とχ2値";
 inline constexpr const char* kResidualsWindowTitle = "「残差分析」　度数と期待値のズレの検定";
+inline constexpr const char* kFigureWindowTitle = "χ2検定の図";
+// What takes the picture away, in both editions: its file's name, the commands, a failed save.
+inline constexpr const char* kFigureFileName = "χ2検定の図";
+inline constexpr const char* kFigureCopyCommand = "図をコピー";
+inline constexpr const char* kFigurePngCommand = "PNG で保存";
+inline constexpr const char* kFigureSvgCommand = "SVG で保存";
+inline constexpr const char* kFigureNotSavedMessage = "図を保存できませんでした。保存先を確かめてください。";
 inline constexpr const char* kExpectedWindowPrompt = "※ 左上の画面の「クロス表」の行数と列数を入力してください。";
 inline constexpr const char* kCreditLine = "トモカリ ポルテノ　χ2検定の学習用計算機";
 inline constexpr const char* kExitQuestion = "終了しますか？";

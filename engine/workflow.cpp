@@ -70,6 +70,7 @@ bool isWhole(double value) { return std::isfinite(value) && value == std::floor(
 constexpr WindowId kMain = WindowId::Main;
 constexpr WindowId kExpected = WindowId::ExpectedValues;
 constexpr WindowId kResiduals = WindowId::Residuals;
+constexpr WindowId kFigure = WindowId::Figure;
 
 }  // namespace
 
@@ -81,7 +82,8 @@ Workflow::Workflow(const ReferenceTables& tables) : tables_(tables) {
             window.controls.push_back({control.text, control.visible});
         }
     }
-    restoreText_ = text(kMain, "Text11");
+    restoreText_ = headerText_ = text(kMain, "Text11");
+    view_.pictureValues = figureValuesJson(figure_);
     show(kMain);
     show(kExpected);
 }
@@ -267,6 +269,7 @@ void Workflow::pasteBlock(int firstCell, const std::string& pasted) {
 }
 
 std::string Workflow::copyTable(WindowId window) const {
+    if (window == kFigure) return control(kFigure, "Caption").text;
     const auto shown = [&](const std::string& name) -> const ControlState* {
         const ControlState& state = control(window, name);
         return state.visible ? &state : nullptr;
@@ -352,8 +355,22 @@ void Workflow::clearSize() {
 // a new size or new totals take them away until a test completes.
 void Workflow::hideTestResults() {
     view_.windows[static_cast<size_t>(kResiduals)].shown = false;
+    view_.windows[static_cast<size_t>(kFigure)].shown = false;
     at(kMain, "Command3").visible = false;
     at(kMain, "Command8").visible = false;
+    draw({});
+    // A power report that a help screen saved belongs to the old table too.
+    if (!reportText_.empty() && restoreText_ == reportText_) restoreText_ = headerText_;
+    reportText_.clear();
+}
+
+// The picture as it now stands, with its caption; a front end redraws when the text changes.
+void Workflow::draw(Figure figure) {
+    figure_ = std::move(figure);
+    view_.picture = figureSvg(figure_);
+    view_.pictureValues = figureValuesJson(figure_);
+    text(kFigure, "Caption") = figureCaption(figure_);
+    if (figure_.test) show(kFigure);
 }
 
 void Workflow::totals() {
@@ -385,7 +402,7 @@ void Workflow::test() {
     // Until a valid size has ever been confirmed there is no shape, df or title to test with.
     if (!sizeConfirmed_ || !totalsDone_ || table_.rowCount == 0) return;
 
-    restoreText_ = text(kMain, "Text11") = significanceHeader(degreesOfFreedom_, tables_.critical, kDecimals);
+    restoreText_ = headerText_ = text(kMain, "Text11") = significanceHeader(degreesOfFreedom_, tables_.critical, kDecimals);
     const ChiSquareResult result = computeChiSquareTest(table_, tables_.critical);
     if (result.expectedZero || result.notComputable) {
         text(kExpected, "Text11") = result.expectedZero ? kExpectedZeroMessage : kNotComputableMessage;
@@ -396,6 +413,7 @@ void Workflow::test() {
 
     apply(kResiduals, rawResidualTexts(table_, kDecimals));
     show(kResiduals);
+    draw({testPanel(result, tables_.critical), {}, {}});
 
     // Shapes beyond 3 x 3 drop the step numbers; one-row tables have no residual analysis.
     const bool numbered = isSmallShape(table_.shapeCode);
@@ -418,6 +436,9 @@ void Workflow::residuals() {
     }
     apply(kResiduals, residualTexts(table_, result, kDecimals));
     show(kResiduals);
+    Figure figure = figure_;
+    figure.residuals = residualPanel(table_, result);
+    draw(std::move(figure));
 }
 
 void Workflow::power() {
@@ -428,7 +449,10 @@ void Workflow::power() {
         return;
     }
     const SampleSizeEstimate estimate = estimateSampleSize(*omega, degreesOfFreedom_, tables_.power);
-    text(kMain, "Text11") = powerReport(*omega, degreesOfFreedom_, estimate, tables_.power, kDecimals);
+    reportText_ = text(kMain, "Text11") = powerReport(*omega, degreesOfFreedom_, estimate, tables_.power, kDecimals);
+    Figure figure = figure_;
+    figure.power = powerPanel(*omega, table_.grandTotal, degreesOfFreedom_, tables_.critical);
+    draw(std::move(figure));
 }
 
 void Workflow::clearData() { ask(Pending::ClearData, "", kDataClearQuestion); }

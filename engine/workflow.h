@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/cross_table.h"
+#include "engine/figure.h"
 #include "engine/layout.h"
 #include "engine/texts.h"
 #include "tables/reference_tables.h"
@@ -41,6 +42,8 @@ struct ViewState {
     std::optional<Prompt> question;  // waiting for answer()
     std::vector<Prompt> messages;    // raised by the last action, oldest first
     std::vector<WindowId> raised;    // brought to the front by the last action, in that order
+    std::string picture;             // the picture window's drawing as SVG text; empty: nothing drawn
+    std::string pictureValues;       // the numbers it draws, as JSON
 };
 
 class Workflow {
@@ -71,7 +74,8 @@ public:
     void answer(bool yes);
 
     // The table that the window shows, for the clipboard: tab-separated, rows by lines, the
-    // headings and totals included; a box of several lines takes as many rows.
+    // headings and totals included; a box of several lines takes as many rows. For the picture
+    // window its caption, which goes with the picture.
     std::string copyTable(WindowId window) const;
 
 private:
@@ -93,6 +97,7 @@ private:
     void pasteBlock(int firstCell, const std::string& pasted);
 
     void hideTestResults();
+    void draw(Figure figure);
     void confirmSize();
     void clearSize();
     void totals();
@@ -112,8 +117,11 @@ private:
     bool totalsDone_ = false;
     bool helpShown_ = false;
     std::string restoreText_;  // what OK, totals and the return items put back into Text11
+    std::string headerText_;   // the last test's header, or the start-up note before any test
+    std::string reportText_;   // the power report of the test whose totals are shown
     int degreesOfFreedom_ = 0;
     double lastChiSquare_ = 0;
+    Figure figure_;
 };
 
 }  // namespace tomokari

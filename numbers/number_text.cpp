@@ -84,6 +84,8 @@ std::string signedSingleText(float x) { return numberText(static_cast<double>(x)
 
 std::string roundedText(double x, int decimals) { return signedNumberText(roundToDecimals(x, decimals)); }
 
+std::string signedSignificantText(double x, int digits) { return numberText(x, digits, true, false); }
+
 std::string plainNumberText(double x) { return numberText(x, 15, false, true); }
 
 }  // namespace tomokari

@@ -28,6 +28,9 @@ std::string signedSingleText(float x);
 // signedNumberText of x rounded to `decimals` places: how every statistic is displayed.
 std::string roundedText(double x, int decimals);
 
+// x with `digits` significant digits in the form of signedNumberText: " .0123", " 7.74E-04".
+std::string signedSignificantText(double x, int digits);
+
 // signedNumberText without the leading blank and with a zero before the point ("0.5").
 std::string plainNumberText(double x);
 

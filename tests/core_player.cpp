@@ -36,11 +36,12 @@ State CorePlayer::state() const {
     State state{view.exited, {}, questions_, messages_, clipboard_};
     for (const WindowLayout& layout : windowLayouts()) {
         const WindowState& window = view.windows[static_cast<size_t>(layout.id)];
-        WindowFact& fact = state.windows.emplace_back(WindowFact{layout.name, layout.title, window.shown && !view.exited, {}});
+        WindowFact& fact = state.windows.emplace_back(WindowFact{layout.name, layout.title, window.shown && !view.exited, {}, {}});
         for (size_t i = 0; i < layout.controls.size(); ++i) {
-            const bool hasText = layout.controls[i].kind != ControlKind::Line;
+            const bool hasText = layout.controls[i].kind != ControlKind::Line && layout.controls[i].kind != ControlKind::Picture;
             fact.controls.push_back({layout.controls[i].name, hasText, hasText ? window.controls[i].text : "", window.controls[i].visible});
         }
+        if (layout.id == WindowId::Figure) fact.values = view.pictureValues;
     }
     return state;
 }

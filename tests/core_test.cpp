@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
+#include <regex>
 
 #include "fuzz/workflow_rules.h"
 #include "tests/check.h"
@@ -57,6 +59,37 @@ TEST(RandomSequences, KeepTheRulesAfterEveryAction) {
             const bool typed = line.command == "type";
             rules.check(player.workflow(), before, line.command == "click" ? line.rest : "", typed ? line.box : "", typed ? line.text : "");
         });
+    }
+}
+
+// The picture puts each statistic's mark where its value lies on the axis, read from the axis's
+// first two tick labels; a statistic far beyond the axis stands at the axis's end.
+TEST(Picture, MarksStandWhereTheirValuesLieOnTheAxis) {
+    const struct {
+        std::array<const char*, 4> cells;
+        const char* mark;
+        double value;  // where the mark must stand; 0: at the axis's end
+    } cases[] = {
+        {{"30", "10", "10", "30"}, "chi2-mark", 20}, {{"30", "10", "10", "30"}, "g2-mark", 20.929925750581912},
+        {{"10", "20", "20", "10"}, "chi2-mark", 20.0 / 3}, {{"1e30", "1", "1", "1e30"}, "chi2-mark", 0},
+    };
+    const std::regex tick(R"re(<text x="([0-9.]+)" y="[0-9.]+" font-size="10.0" text-anchor="middle" fill="#000">([0-9.]+)</text>)re");
+    const std::regex axis(R"re(<line x1="([0-9.]+)" y1="([0-9.]+)" x2="([0-9.]+)" y2="\2" stroke="#333")re");
+    for (const auto& c : cases) {
+        Workflow flow(shippedTables());
+        flow.type("Text12", "2"), flow.type("Text13", "2"), flow.press("Command1");
+        for (int k = 0; k < 4; ++k) flow.type(indexedName("mat1", k / 2 * 5 + k % 2), c.cells[k]);
+        flow.press("Command7"), flow.press("Command5");
+        const std::string svg = flow.view().picture;
+        std::smatch first, second, line, end;
+        ASSERT_TRUE(std::regex_search(svg, first, tick));
+        ASSERT_TRUE(std::regex_search(first.suffix().first, svg.cend(), second, tick));
+        ASSERT_TRUE(std::regex_search(svg, end, axis));
+        const double x0 = std::stod(first[1]), scale = (std::stod(second[1]) - x0) / std::stod(second[2]);
+        const std::string group = "<g id=\"" + std::string(c.mark) + "\"><line x1=\"";
+        ASSERT_NE(svg.find(group), std::string::npos) << c.mark;
+        const double x = std::stod(svg.substr(svg.find(group) + group.size()));
+        EXPECT_NEAR(x, c.value ? x0 + scale * c.value : std::stod(end[3]), 0.3) << c.mark << " of " << c.cells[0];
     }
 }
 

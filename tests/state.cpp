@@ -33,6 +33,7 @@ std::vector<std::string> changeLines(const State& before, const State& after, bo
                 lines.push_back(prefix + (control.visible ? " visible" : " hidden"));
             }
         }
+        if (!now.values.empty() && (!was || was->values != now.values)) lines.push_back(now.name + " values " + now.values);
     }
     for (size_t q = whole ? 0 : before.questions.size(); q < after.questions.size(); ++q) lines.push_back(boxLine("question", after.questions[q]));
     for (size_t m = whole ? 0 : before.messages.size(); m < after.messages.size(); ++m) lines.push_back(boxLine("message", after.messages[m]));
@@ -59,7 +60,9 @@ std::string stateJson(const State& state) {
             if (control.hasText) members["text"] = jsonString(control.text);
             controls[control.name] = jsonObject(members);
         }
-        windows[window.name] = jsonObject({{"controls", jsonObject(controls)}, {"shown", boolean(window.shown)}, {"title", jsonString(window.title)}});
+        std::map<std::string, std::string> members{{"controls", jsonObject(controls)}, {"shown", boolean(window.shown)}, {"title", jsonString(window.title)}};
+        if (!window.values.empty()) members["values"] = window.values;
+        windows[window.name] = jsonObject(members);
     }
     return jsonObject({{"clipboard", jsonString(state.clipboard)}, {"exited", boolean(state.exited)}, {"messages", boxes(state.messages, false)},
                        {"questions", boxes(state.questions, true)}, {"windows", jsonObject(windows)}});

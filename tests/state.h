@@ -6,6 +6,7 @@
 //   Form4 title "トモカリ ポルテノ"          its title (in the start-up state only)
 //   Form4 Text12 = "2"                     a control's text (JSON escapes)
 //   Form4 Command8 visible / hidden        a control's own visibility
+//   Figure values {"chi2":20,…}            the numbers the picture window draws (JSON)
 //   question "caption" "text" yes|no       a question asked, with its answer
 //   message "caption" "text"               a message shown
 //   clipboard "…"                          the clipboard's text
@@ -31,6 +32,7 @@ struct WindowFact {
     std::string title;
     bool shown = false;
     std::vector<ControlFact> controls;  // in the program's order
+    std::string values;                 // the picture window's numbers as JSON; empty for the others
 
     bool operator==(const WindowFact&) const = default;
 };
@@ -43,7 +45,7 @@ struct BoxFact {  // a question or a message
 
 struct State {
     bool exited = false;
-    std::vector<WindowFact> windows;  // Form4, Form3, Form1
+    std::vector<WindowFact> windows;  // Form4, Form3, Form1, Figure
     std::vector<BoxFact> questions, messages;
     std::string clipboard;
 

@@ -5,14 +5,10 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTest>
-#include <QTextStream>
 #include <cstdio>
 #include <deque>
 #include <iostream>
@@ -20,6 +16,7 @@
 #include <string>
 
 #include "tests/script_line.h"
+#include "tests/state.h"
 #include "ui/controls.h"
 #include "ui/dialogs.h"
 #include "ui/program.h"
@@ -38,18 +35,17 @@ public:
         }
         const bool yes = answers.front();
         answers.pop_front();
-        questions.append(QJsonObject{{"caption", caption}, {"text", text}, {"answer", yes ? "yes" : "no"}});
+        questions.push_back({caption.toStdString(), text.toStdString(), yes ? "yes" : "no"});
         return yes;
     }
     void showMessage(QWidget*, const QString& caption, const QString& text) override {
-        messages.append(QJsonObject{{"caption", caption}, {"text", text}});
+        messages.push_back({caption.toStdString(), text.toStdString(), ""});
     }
     void quitProgram() override { exited = true; }
 
     std::deque<bool> answers;
     QString unanswered;  // the text of a question asked with no answer queued
-    QJsonArray questions;
-    QJsonArray messages;
+    std::vector<BoxFact> questions, messages;
     bool exited = false;
 };
 
@@ -57,24 +53,20 @@ struct ScriptError {
     QString message;
 };
 
-QJsonObject dumpWindow(QWidget* window, bool exited) {
-    QJsonObject controls;
-    for (QObject* control : window->findChildren<QObject*>()) {
-        if (!control->property("tomokariControl").toBool()) continue;
-        QJsonObject entry;
+// What a window shows, control by control in the layout's order, as the core's state has it.
+WindowFact windowFact(const WindowLayout& layout, QWidget& window, bool exited) {
+    WindowFact fact{layout.name, window.windowTitle().toStdString(), !exited && window.isVisible(), {}, {}};
+    for (const ControlLayout& control : layout.controls) {
+        QObject* object = window.findChild<QObject*>(QString::fromStdString(control.name));
         bool visible = true;
-        if (auto* widget = qobject_cast<QWidget*>(control)) {
-            visible = qobject_cast<QMenu*>(widget) ? static_cast<QMenu*>(widget)->menuAction()->isVisible()
-                                                   : widget->isVisibleTo(window);
-        } else if (auto* action = qobject_cast<QAction*>(control)) {
-            visible = action->isVisible();
-        }
-        // A line is a bare frame and shows no text.
-        if (control->metaObject() != &QFrame::staticMetaObject) entry.insert("text", controlText(control));
-        entry.insert("visible", visible);
-        controls.insert(control->objectName(), entry);
+        if (auto* menu = qobject_cast<QMenu*>(object)) visible = menu->menuAction()->isVisible();
+        else if (auto* widget = qobject_cast<QWidget*>(object)) visible = widget->isVisibleTo(&window);
+        else if (auto* action = qobject_cast<QAction*>(object)) visible = action->isVisible();
+        const bool hasText = control.kind != ControlKind::Line && control.kind != ControlKind::Picture;
+        fact.controls.push_back({control.name, hasText, hasText ? controlText(object).toStdString() : "", visible});
     }
-    return QJsonObject{{"shown", !exited && window->isVisible()}, {"title", window->windowTitle()}, {"controls", controls}};
+    if (auto* figure = dynamic_cast<FigureWindow*>(&window)) fact.values = figure->values();
+    return fact;
 }
 
 class Runner {
@@ -158,20 +150,9 @@ private:
 
     void dump(const ScriptLine& line) {
         if (!line.rest.empty()) throw ScriptError{"dump takes no argument"};
-        const bool exited = dialogs_.exited;
-        QJsonObject windows;
-        for (const WindowLayout& layout : windowLayouts()) {
-            windows.insert(QString::fromStdString(layout.name), dumpWindow(&program_.window(layout.id), exited));
-        }
-        const QJsonObject state{{"exited", exited},
-                                {"windows", windows},
-                                {"questions", dialogs_.questions},
-                                {"messages", dialogs_.messages},
-                                {"clipboard", QGuiApplication::clipboard()->text()}};
-        const QByteArray json = QJsonDocument(state).toJson(QJsonDocument::Compact);
-        std::fwrite(json.constData(), 1, static_cast<size_t>(json.size()), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
+        State state{dialogs_.exited, {}, dialogs_.questions, dialogs_.messages, QGuiApplication::clipboard()->text().toStdString()};
+        for (const WindowLayout& layout : windowLayouts()) state.windows.push_back(windowFact(layout, program_.window(layout.id), dialogs_.exited));
+        std::cout << stateJson(state) << std::endl;
     }
 
     Program& program_;

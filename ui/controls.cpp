@@ -13,11 +13,13 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPalette>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <QStringDecoder>
+#include <QSvgRenderer>
 #include <stdexcept>
 
 namespace tomokari {
@@ -106,11 +108,20 @@ QWidget* makeWidget(const ControlLayout& layout, QWidget* parent) {
             line->setGeometry(px(r.left), px(r.top), r.width == 0 ? 1 : px(r.width), r.height == 0 ? 1 : px(r.height));
             return line;
         }
+        case ControlKind::Picture: return new PictureBox(parent);
         case ControlKind::Menu:
         case ControlKind::MenuItem:
         case ControlKind::MenuCommand: break;
     }
     return nullptr;
+}
+
+// Where a picture of `size` goes in `area`: as wide as the area allows, keeping its proportions,
+// at the top.
+QRectF fitted(QSizeF size, const QRectF& area) {
+    if (size.isEmpty()) return {};
+    size.scale(area.size(), Qt::KeepAspectRatio);
+    return QRectF(area.left() + (area.width() - size.width()) / 2, area.top(), size.width(), size.height());
 }
 
 void setControlText(QObject* control, const std::string& text) {
@@ -132,6 +143,29 @@ void setControlText(QObject* control, const std::string& text) {
 }
 
 }  // namespace
+
+void PictureBox::setSvg(const QByteArray& svg) {
+    if (svg == svg_) return;
+    svg_ = svg;
+    if (!renderer_) renderer_ = new QSvgRenderer(this);
+    renderer_->load(svg_);
+    update();
+}
+
+QImage PictureBox::image(double scale) const {
+    if (!renderer_ || !renderer_->isValid()) return {};
+    QImage image((renderer_->defaultSize() * scale), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    renderer_->render(&painter);
+    return image;
+}
+
+void PictureBox::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    if (renderer_ && renderer_->isValid()) renderer_->render(&painter, fitted(renderer_->defaultSize(), rect()));
+}
 
 QFont japaneseFont(double pointSize) {
     QFont font;

@@ -2,7 +2,9 @@
 // The widgets of the three windows, built from their declarations in the layout, and the
 // two ways between a widget and its state: read what it shows, set what it should show.
 
+#include <QByteArray>
 #include <QFont>
+#include <QImage>
 #include <QLineEdit>
 #include <QString>
 #include <QWidget>
@@ -16,6 +18,7 @@
 #include "engine/workflow.h"
 
 class QMenuBar;
+class QSvgRenderer;
 
 namespace tomokari {
 
@@ -43,6 +46,24 @@ public:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+};
+
+// The picture of the test, drawn from SVG text to fill its width (and no more than its height),
+// sharp at any scale; white where nothing is drawn.
+class PictureBox : public QWidget {
+public:
+    using QWidget::QWidget;
+    void setSvg(const QByteArray& svg);
+    const QByteArray& svg() const { return svg_; }
+    // The picture alone on white, `scale` device pixels to a pixel of its own.
+    QImage image(double scale) const;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    QByteArray svg_;
+    QSvgRenderer* renderer_ = nullptr;  // made when the first picture comes
 };
 
 // The controls of one window, by the order of their declarations.

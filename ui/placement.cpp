@@ -37,6 +37,12 @@ QRect placeFrame(WindowId id, const QRect& available, const QRect& mainFrame, co
         const QRect residuals = placeFrame(WindowId::Residuals, available, mainFrame, margins);
         frame.moveTop(std::max(frame.top(), residuals.bottom() + 1));
     }
+    if (id == WindowId::Figure) {  // beside both, and no larger than the free area: its picture scales
+        const QRect beside = placeFrame(WindowId::Residuals, available, mainFrame, margins)
+                                 .united(placeFrame(WindowId::ExpectedValues, available, mainFrame, margins));
+        frame.moveLeft(std::max(frame.left(), beside.right() + 1));
+        frame.setSize(frame.size().boundedTo(available.size()));
+    }
     return keptOn(frame, available);
 }
 
@@ -55,8 +61,8 @@ bool WindowPlacement::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if ((type == QEvent::Expose || type == QEvent::Move || type == QEvent::Resize) && !margins().isNull()) {
         watched->removeEventFilter(this);
-        for (WindowId id : {WindowId::Main, WindowId::ExpectedValues, WindowId::Residuals}) {
-            if (placed_[index(id)]) place(id);
+        for (const WindowLayout& layout : windowLayouts()) {
+            if (placed_[index(layout.id)]) place(layout.id);
         }
     }
     return false;

@@ -1,7 +1,8 @@
 #pragma once
-// Where the three windows stand on a desktop. The main window's frame at the top left of the
+// Where the four windows stand on a desktop. The main window's frame at the top left of the
 // screen's free area (below a top panel, beside a left dock); the residuals window to its right
-// at the top; the expected-values window to its right below the residuals window. A secondary
+// at the top; the expected-values window to its right below the residuals window; the picture
+// window to the right of both, made no larger than the free area. A secondary
 // window's client area goes where the layout puts it, read from the free area's top left,
 // unless its frame would then cover the main window or, for the expected-values window, the
 // residuals window; a frame that would leave the free area is shifted back onto it, its top left

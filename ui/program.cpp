@@ -22,9 +22,10 @@ QWidget& Program::window(WindowId id) {
     switch (id) {
         case WindowId::Main: return main_;
         case WindowId::ExpectedValues: return expectedValues_;
-        case WindowId::Residuals: break;
+        case WindowId::Residuals: return residuals_;
+        case WindowId::Figure: break;
     }
-    return residuals_;
+    return figure_;
 }
 
 std::optional<QString> Program::startUp(const QString& programDirectory) {
@@ -59,6 +60,7 @@ void Program::connectControls() {
     main_.onClose([this] { perform([this] { workflow_->close(WindowId::Main); }); });
     expectedValues_.onClose([this] { perform([this] { workflow_->close(WindowId::ExpectedValues); }); });
     residuals_.onClose([this] { perform([this] { workflow_->close(WindowId::Residuals); }); });
+    figure_.onClose([this] { perform([this] { workflow_->close(WindowId::Figure); }); });
 }
 
 template <typename Action>
@@ -90,9 +92,14 @@ bool Program::eventFilter(QObject* receiver, QEvent* event) {
     if ((line && line->hasSelectedText()) || (area && area->textCursor().hasSelection()) || (label && label->hasSelectedText())) {
         return false;
     }
-    for (WindowId id : {WindowId::Main, WindowId::ExpectedValues, WindowId::Residuals}) {
-        if (widget->window() != &window(id)) continue;
-        QGuiApplication::clipboard()->setText(fromCore(workflow_->copyTable(id)));
+    // The picture window copies the picture with its caption; the others their tables.
+    if (widget->window() == &figure_) {
+        figure_.copyToClipboard();
+        return true;
+    }
+    for (const WindowLayout& layout : windowLayouts()) {
+        if (widget->window() != &window(layout.id)) continue;
+        QGuiApplication::clipboard()->setText(fromCore(workflow_->copyTable(layout.id)));
         return true;
     }
     return false;
@@ -103,6 +110,8 @@ void Program::showState() {
     main_.controls().apply(view.windows[static_cast<size_t>(WindowId::Main)]);
     expectedValues_.controls().apply(view.windows[static_cast<size_t>(WindowId::ExpectedValues)]);
     residuals_.controls().apply(view.windows[static_cast<size_t>(WindowId::Residuals)]);
+    figure_.controls().apply(view.windows[static_cast<size_t>(WindowId::Figure)]);
+    figure_.setPicture(view.picture, view.pictureValues);
     for (const WindowLayout& layout : windowLayouts()) {
         QWidget& w = window(layout.id);
         const bool shown = view.windows[static_cast<size_t>(layout.id)].shown;

@@ -1,5 +1,5 @@
 #pragma once
-// The desktop front end: the three windows over one workflow core. It forwards what the user
+// The desktop front end: the four windows over one workflow core. It forwards what the user
 // does to the core and shows the core's state; questions and messages go through the
 // Dialogs seam.
 
@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "engine/workflow.h"
+#include "ui/figure_window.h"
 #include "ui/placement.h"
 #include "ui/windows.h"
 
@@ -29,6 +30,7 @@ public:
     MainWindow& mainWindow() { return main_; }
     ExpectedValuesWindow& expectedValuesWindow() { return expectedValues_; }
     ResidualsWindow& residualsWindow() { return residuals_; }
+    FigureWindow& figureWindow() { return figure_; }
     QWidget& window(WindowId id);
 
 protected:
@@ -53,7 +55,8 @@ private:
     MainWindow main_;
     ExpectedValuesWindow expectedValues_;
     ResidualsWindow residuals_;
-    WindowPlacement placement_{{&main_, &expectedValues_, &residuals_}};
+    FigureWindow figure_{dialogs_};
+    WindowPlacement placement_{{&main_, &expectedValues_, &residuals_, &figure_}};
     std::unique_ptr<Workflow> workflow_;
 };
 

@@ -46,6 +46,7 @@ const char* kindName(ControlKind kind) {
         case ControlKind::Menu: return "menu";
         case ControlKind::MenuItem: return "item";
         case ControlKind::MenuCommand: return "command";
+        case ControlKind::Picture: return "picture";
     }
     return "label";
 }
@@ -89,13 +90,16 @@ std::string layouts() {
     });
     const std::string texts = jsonObject({{"programTitle", jsonString(kProgramTitle)}, {"ended", jsonString(kEndedNote)},
                                       {"yes", jsonString(kYesButton)}, {"no", jsonString(kNoButton)}, {"ok", jsonString(kOkButton)}, {"close", jsonString(kCloseButton)},
-                                      {"copy", jsonString(kCopyButton)}, {"menuBar", jsonString(kMenuBarName)}});
+                                      {"copy", jsonString(kCopyButton)}, {"menuBar", jsonString(kMenuBarName)},
+                                      {"figureFile", jsonString(kFigureFileName)}, {"copyFigure", jsonString(kFigureCopyCommand)},
+                                      {"savePng", jsonString(kFigurePngCommand)}, {"saveSvg", jsonString(kFigureSvgCommand)},
+                                      {"notSaved", jsonString(kFigureNotSavedMessage)}});
     return jsonObject({{"windows", windows}, {"keyboardOrder", array(mainKeyboardOrder(), jsonString)}, {"texts", texts},
                        {"inputCharacters", number(static_cast<double>(kInputBoxCharacters))}});
 }
 
 WindowId windowId(int index) {
-    return index == 1 ? WindowId::ExpectedValues : index == 2 ? WindowId::Residuals : WindowId::Main;
+    return index >= 1 && index < kWindowCount ? static_cast<WindowId>(index) : WindowId::Main;
 }
 
 // The program as the page runs it. The page fetches the two table files from beside itself
@@ -154,10 +158,13 @@ public:
             windows += (w ? "," : "") + jsonObject({{"shown", boolean(state.windows[w].shown)}, {"controls", "[" + controls + "]"}});
         }
         windows = "[" + windows + "]";
+        // The picture and its numbers as texts: the page puts the one into the document as it is
+        // and keeps the other for the scripted runner, whose dump must carry the core's digits.
         return jsonObject({{"exited", boolean(state.exited)}, {"windows", windows},
                        {"question", state.question ? prompt(*state.question) : "null"},
                        {"messages", array(state.messages, prompt)},
-                       {"raised", array(state.raised, [](WindowId id) { return number(static_cast<int>(id)); })}});
+                       {"raised", array(state.raised, [](WindowId id) { return number(static_cast<int>(id)); })},
+                       {"picture", jsonString(state.picture)}, {"pictureValues", jsonString(state.pictureValues)}});
     }
 
 private:

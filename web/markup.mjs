@@ -1,4 +1,4 @@
-// The page's first view, written when the site is built: the three windows as HTML from the
+// The page's first view, written when the site is built: the four windows as HTML from the
 // core's layouts and its state at start-up, and their geometry as a style sheet. A browser then
 // paints the windows before any script has run; page.js brings them to life.
 
@@ -13,9 +13,13 @@ const WINDOW_FONT = 9; // pt, the program's font where a window names none
 
 export const px = (twips) => Math.round(twips / TWIPS_PER_PIXEL);
 
-// Where the desktop arrangement fits: narrower, the windows stack as cards.
+// The picture window stands beside the others where the screen has room, over them where not.
+const FIGURE = 'Figure';
+
+// Where the desktop arrangement of the other three windows fits: narrower, the windows stack as cards.
 export function desktopWidth(layouts) {
-    return 2 * MARGIN + 2 * BORDER + Math.max(...layouts.windows.map(({ client }) => px(client.left) + px(client.width)));
+    return 2 * MARGIN + 2 * BORDER + Math.max(...layouts.windows.filter(({ name }) => name !== FIGURE)
+        .map(({ client }) => px(client.left) + px(client.width)));
 }
 
 // A carriage return as a reference: the parser would read a bare one as a line feed.
@@ -57,6 +61,7 @@ function controlMarkup(window, control, state, children = '') {
     }
     if (kind === 'total') return `<input${attributeList({ ...attributes, readonly: true, tabindex: -1, value: text })}>`;
     if (kind === 'frame') return tag('fieldset', attributes, `<legend>${escape(text)}</legend>${children}`);
+    if (kind === 'picture') return tag('div', { ...attributes, role: 'img', 'aria-label': state.spoken });
     if (kind === 'button') return tag('button', { ...attributes, type: 'button' }, escape(text));
     if (kind === 'menu' || kind === 'command' || kind === 'item') {
         const popup = kind === 'menu' ? { 'aria-haspopup': 'menu', 'aria-expanded': 'false' } : {};
@@ -110,9 +115,10 @@ function gridTable(window, layout, controls, label) {
         + tag('div', { role: 'table', 'aria-label': label, 'aria-owns': rowIds.join(' ') }));
 }
 
-// Two sheets, one over the other.
-const COPY_ICON = '<svg viewBox="0 0 16 16" aria-hidden="true" focusable="false" fill="none" stroke="currentColor" stroke-width="1.6">'
-    + '<rect x="1.5" y="1.5" width="8.5" height="10" rx="1"/><rect x="6" y="4.5" width="8.5" height="10" rx="1"/></svg>';
+const icon = (shapes) => `<svg viewBox="0 0 16 16" aria-hidden="true" focusable="false" fill="none" stroke="currentColor" stroke-width="1.6">${shapes}</svg>`;
+// Two sheets, one over the other; an arrow down onto a tray, with the file's kind beside it.
+const COPY_ICON = icon('<rect x="1.5" y="1.5" width="8.5" height="10" rx="1"/><rect x="6" y="4.5" width="8.5" height="10" rx="1"/>');
+const SAVE_ICON = icon('<path d="M8 1.5v8M4.5 6.5 8 10l3.5-3.5M2 11.5v3h12v-3"/>');
 const HEADING_ROLES = { Gyolab: 'rowheader', Retlab: 'columnheader' };
 
 function panelMarkup(layout, index, windowState, layouts) {
@@ -132,7 +138,7 @@ function panelMarkup(layout, index, windowState, layouts) {
     // The main window's keyboard order comes first in the document, so that Tab follows it.
     const order = isMain ? layouts.keyboardOrder.filter((name) => markup.has(name) && !controls.get(name).layout.parent) : [];
     const client = [...order, ...[...markup.keys()].filter((name) => !order.includes(name))]
-        .map((name) => markup.get(name)).join('') + gridTable(layout.name, layout, controls, layout.grid);
+        .map((name) => markup.get(name)).join('') + (layout.grid ? gridTable(layout.name, layout, controls, layout.grid) : '');
 
     let menuBar = '';
     if (isMain) {
@@ -146,16 +152,19 @@ function panelMarkup(layout, index, windowState, layouts) {
         menuBar = tag('div', { class: 'menu-bar', role: 'menubar', 'aria-label': layouts.texts.menuBar, 'aria-keyshortcuts': 'F10' },
             groups.join('').replace('tabindex="-1"', 'tabindex="0"'));
     }
+    const button = (className, label, content) => tag('button', { type: 'button', class: className, 'aria-label': label, title: label }, content);
+    const { texts } = layouts;
+    const figure = layout.name === FIGURE;
     const titleBar = tag('div', { class: 'title-bar' }, tag('span', { class: 'title' }, escape(layout.title))
-        + tag('button', { type: 'button', class: 'copy', 'aria-label': layouts.texts.copy, title: layouts.texts.copy }, COPY_ICON)
-        + tag('button', { type: 'button', class: 'close', 'aria-label': layouts.texts.close, title: layouts.texts.close }, '×'));
+        + (figure ? button('save save-png', texts.savePng, `${SAVE_ICON}<span>PNG</span>`) + button('save save-svg', texts.saveSvg, `${SAVE_ICON}<span>SVG</span>`) : '')
+        + button('copy', figure ? texts.copyFigure : texts.copy, COPY_ICON) + button('close', texts.close, '×'));
     return tag('section', {
         class: 'panel', 'data-window': layout.name, 'data-kind': 'window', 'aria-label': layout.title, tabindex: -1,
         hidden: !windowState.shown,
     }, tag('div', { class: 'client' }, client) + menuBar + titleBar);
 }
 
-// The body of the page: the three windows as they are at start-up, the live region that tells a
+// The body of the page: the four windows as they are at start-up, the live region that tells a
 // screen reader each step's result, and what the page needs of the layouts to show the core's
 // states (each window's controls in the core's order, the page's own texts) as data.
 export function pageMarkup(layouts, view) {
@@ -182,7 +191,8 @@ export function layoutStyles(layouts) {
         const win = `[data-window="${layout.name}"]`;
         rules.push(`${win} { --client-width: ${px(layout.client.width)}; }`);
         rules.push(`${win} > .client { ${scaled('width', px(layout.client.width))}; ${scaled('height', px(layout.client.height))}; ${font(layout.pointSize > 0 ? layout.pointSize : WINDOW_FONT)}; }`);
-        desktop.push(`${win} { left: ${MARGIN + px(layout.client.left)}px; top: ${MARGIN + TITLE_BAR + MENU_BAR + px(layout.client.top) - chrome}px; }`);
+        const left = MARGIN + px(layout.client.left), outer = px(layout.client.width) + 2 * BORDER;
+        desktop.push(`${win} { left: ${layout.name === FIGURE ? `min(${left}px, calc(100vw - ${outer + MARGIN}px))` : `${left}px`}; top: ${MARGIN + TITLE_BAR + MENU_BAR + px(layout.client.top) - chrome}px; }`);
         for (const control of layout.controls) {
             const { kind, rect } = control;
             if (kind === 'menu' || kind === 'item' || kind === 'command') continue;

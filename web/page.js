@@ -79,6 +79,8 @@ class Page {
         this.controls = windows.map((names, w) => names.map((name) => this.node(w, name)));
         this.index = windows.map((names) => new Map(names.map((name, i) => [name, i])));
         this.stacking = 0;
+        this.figure = this.panels.findIndex((panel) => panel.dataset.window === 'Figure');
+        this.picture = '';
         this.connect();
     }
 
@@ -101,6 +103,9 @@ class Page {
             panel.querySelector('.title-bar .close').addEventListener('click', () => this.act((core) => core.close(index), { record: ['close', index] }));
             panel.querySelector('.title-bar .copy').addEventListener('click', () => this.copyWindow(index));
             panel.addEventListener('pointerdown', () => this.raise(index));
+            for (const [type, button] of [['png', '.save-png'], ['svg', '.save-svg']]) {
+                panel.querySelector(`.title-bar ${button}`)?.addEventListener('click', () => this.saveFigure(type));
+            }
         });
         for (const [name, node] of this.byName[0]) {
             const kind = node.dataset.kind;
@@ -292,12 +297,42 @@ class Page {
         if (inBox || !document.getSelection().isCollapsed) return;
         event.preventDefault();
         event.clipboardData.setData('text/plain', this.core.copyTable(index));
+        // The picture goes with its caption, as a figure that a word processor takes in.
+        if (index === this.figure && this.picture) {
+            let bytes = '';
+            for (const byte of new TextEncoder().encode(this.picture)) bytes += String.fromCharCode(byte);
+            const source = `data:image/svg+xml;base64,${btoa(bytes)}`;
+            const caption = this.core.copyTable(index);
+            event.clipboardData.setData('text/html', `<figure><img src="${source}" alt="${escapeHtml(caption)}">`
+                + `<figcaption>${escapeHtml(caption).replace(/\n/g, '<br>')}</figcaption></figure>`);
+        }
     }
 
-    // The title bar's copy button, for a touch screen: the same table as Ctrl+C copies.
+    // The title bar's copy button, for a touch screen: the same table as Ctrl+C copies, or the
+    // picture as an image with its caption.
     copyWindow(index) {
         if (!this.core || this.dialog) return;
-        navigator.clipboard.writeText(this.core.copyTable(index)).catch(() => {});
+        const text = this.core.copyTable(index);
+        if (index !== this.figure || !this.picture || typeof ClipboardItem === 'undefined') {
+            navigator.clipboard.writeText(text).catch(() => {});
+            return;
+        }
+        navigator.clipboard.write([new ClipboardItem({
+            'image/png': pictureImage(this.picture), 'text/plain': new Blob([text], { type: 'text/plain' }),
+        })]).catch(() => navigator.clipboard.writeText(text).catch(() => {}));
+    }
+
+    // The picture as a file: its SVG text as it is, or a PNG of it at twice its size.
+    async saveFigure(type) {
+        if (!this.picture) return;
+        try {
+            const blob = type === 'svg' ? new Blob([this.picture], { type: 'image/svg+xml' }) : await pictureImage(this.picture);
+            const link = Object.assign(document.createElement('a'), { href: URL.createObjectURL(blob), download: `${this.texts.figureFile}.${type}` });
+            link.click();
+            setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+        } catch {
+            await this.box({ caption: '', text: this.texts.notSaved }, false);
+        }
     }
 
     raise(index) {
@@ -351,6 +386,18 @@ class Page {
         });
         for (const [node, mirrored] of this.mirrors) node.hidden = mirrored.hidden;
         for (const index of view.raised) this.raise(index);
+        if (view.picture !== this.picture) this.showPicture(view);
+    }
+
+    // The picture as the core draws it, named by its caption for screen readers; the numbers it
+    // draws stay with it for the scripted runner.
+    showPicture(view) {
+        this.picture = view.picture;
+        const node = this.node(this.figure, 'Picture');
+        node.innerHTML = view.picture;
+        const caption = view.windows[this.figure].controls[this.index[this.figure].get('Caption')].text;
+        node.setAttribute('aria-label', caption || this.panels[this.figure].getAttribute('aria-label'));
+        this.panels[this.figure].dataset.values = view.pictureValues;
     }
 
     // The window a step showed or wrote into comes into view, and its result is announced.
@@ -368,7 +415,10 @@ class Page {
         if (!window) return;
         const w = this.panels.findIndex((panel) => panel.dataset.window === window);
         if (!shown(w)) return;
-        const text = view.windows[w].controls[this.index[w].get(name)].text.split('\n').slice(0, lines).join('\n');
+        const textOf = (index, control, count) => view.windows[index].controls[this.index[index].get(control)].text.split('\n').slice(0, count).join('\n');
+        // A step that drew the picture also says, in the caption's first line, what it shows.
+        const drawn = view.picture && view.picture !== before.picture ? `\n${textOf(this.figure, 'Caption', 1)}` : '';
+        const text = textOf(w, name, lines) + drawn;
         this.announcer.textContent = '';
         requestAnimationFrame(() => { this.announcer.textContent = text; });
     }
@@ -564,6 +614,27 @@ class Page {
             }
         }
     }
+}
+
+const escapeHtml = (text) => text.replace(/[&<>"]/g, (c) => ({ '&': '&amp;', '<': '&lt;', '>': '&gt;', '"': '&quot;' })[c]);
+
+// A PNG of the picture at twice its size, on white.
+function pictureImage(svg) {
+    return new Promise((resolve, reject) => {
+        const image = new Image();
+        const url = URL.createObjectURL(new Blob([svg], { type: 'image/svg+xml' }));
+        image.onload = () => {
+            const canvas = Object.assign(document.createElement('canvas'), { width: 2 * image.width, height: 2 * image.height });
+            const context = canvas.getContext('2d');
+            context.fillStyle = '#fff';
+            context.fillRect(0, 0, canvas.width, canvas.height);
+            context.drawImage(image, 0, 0, canvas.width, canvas.height);
+            URL.revokeObjectURL(url);
+            canvas.toBlob((blob) => (blob ? resolve(blob) : reject(new Error('no image'))), 'image/png');
+        };
+        image.onerror = () => reject(new Error('no image'));
+        image.src = url;
+    });
 }
 
 // The table an address carries: "#r1=30,10&r2=10,30", a row a key, cells by commas, each

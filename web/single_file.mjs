@@ -28,7 +28,7 @@ start({
 // The page's style stands in it already, allowed by its hash.
 const style = /<style>([\s\S]*?)<\/style>/.exec(read('index.html').toString())[1];
 const hash = (text) => `'sha256-${createHash('sha256').update(text).digest('base64')}'`;
-const policy = `default-src 'none'; script-src ${hash(script)} 'wasm-unsafe-eval'; style-src ${hash(style)}; img-src data:; object-src 'none'; base-uri 'none'`;
+const policy = `default-src 'none'; script-src ${hash(script)} 'wasm-unsafe-eval'; style-src ${hash(style)}; img-src data: blob:; object-src 'none'; base-uri 'none'`;
 const icon = `data:image/svg+xml;base64,${base64('icon.svg')}`;
 
 const html = read('index.html').toString()
