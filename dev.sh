@@ -5,8 +5,27 @@
 #                   where short runs of the fuzz targets are tests too, and the browser edition
 #                   (emscripten) in headless Chromium
 #   ./dev.sh web    builds the browser edition and serves it at http://127.0.0.1:8080/
+#   ./dev.sh count  prints how much of all code the tests are (needs only git), file by file with -v
 set -euo pipefail
 cd "$(dirname "$0")"
+
+# Non-blank lines of the code files that git tracks: tests (tests/, fuzz/) against the product
+# (engine/, numbers/, tables/, ui/, app/, tools/, web/, style sheets included); build files, data,
+# recorded scripts and corpora do not count.
+if [ "${1:-}" = count ]; then
+    count() {  # count DIRECTORY_PATTERN EXTENSION_PATTERN
+        git ls-files | grep -E "^($1)/" | grep -E "\.($2)$" | while read -r file; do
+            echo "$(grep -cvE '^\s*$' "$file") $file"
+        done
+    }
+    code='cpp|h|hpp|cc|js|mjs|cjs|ts|py|sh'
+    tests=$(count 'tests|fuzz' "$code") product=$(count 'engine|numbers|tables|ui|app|tools|web' "$code|css")
+    [ "${2:-}" = -v ] && printf '%s\n' "$tests" "$product"
+    sum() { awk '{ n += $1 } END { print n + 0 }'; }
+    t=$(sum <<<"$tests") p=$(sum <<<"$product")
+    echo "tests $t lines, product $p lines: tests are $(awk "BEGIN { printf \"%.1f\", 100 * $t / ($t + $p) }") % of all code (at most 36 %)"
+    exit 0
+fi
 
 packages=(cmake make g++ clang libclang-rt-14-dev qt6-base-dev qt6-translations-l10n libgl-dev libxcb1-dev libboost-dev
     libgtest-dev fonts-ipafont-gothic fonts-noto-cjk file locales)
