@@ -3,7 +3,7 @@
 // sequences of the tests: every text shown is showable, every window's grid shows the same rows and
 // columns, hidden boxes of the other windows keep their text, a box keeps what was typed up to its
 // limit and never a split character, and after a new size or new totals no residual or power
-// figure is shown until a test.
+// figure, and no picture, is shown until a test.
 
 #include <algorithm>
 #include <string>
@@ -38,6 +38,7 @@ inline void checkView(const Workflow& flow, const ViewState& before) {
         }
     }
     for (const Prompt& prompt : view.messages) require(isShowable(prompt.text), "messages are showable", prompt.text);
+    require(isShowable(view.picture) && isShowable(view.pictureValues), "the picture is showable", view.pictureValues);
 }
 
 inline std::size_t characters(std::string_view text) {
@@ -53,9 +54,12 @@ inline void checkTyped(const std::string& typed, const std::string& kept) {
     require(!isValidUtf8(typed) || isValidUtf8(kept), "no character is split", kept);
 }
 
-// From a new size or new totals until the next test, neither residuals nor the power step are there.
+// From a new size or new totals until the next test, neither residuals nor the power step are there,
+// nor a picture or any number of one.
 inline void checkNoTestResults(const Workflow& flow) {
     require(!flow.view().windows[static_cast<std::size_t>(WindowId::Residuals)].shown, "no residuals before a test");
+    require(!flow.view().windows[static_cast<std::size_t>(WindowId::Figure)].shown, "no picture before a test");
+    require(flow.view().picture.empty() && flow.view().pictureValues == figureValuesJson({}), "no picture's numbers before a test");
     require(!flow.control(WindowId::Main, "Command3").visible, "no residual step before a test");
     require(!flow.control(WindowId::Main, "Command8").visible, "no power step before a test");
 }

@@ -247,27 +247,33 @@ TEST(QtTexts, ContextMenusFromQtsTranslationBoxesInJapaneseEitherWay) {
 }
 
 // Where the windows go on a desktop: frames as x, y, width, height; the main window's client area
-// is 389 x 482 (its menu bar included).
+// is 389 x 482 (its menu bar included), the picture window's 432 x 720.
 TEST(Placement, BesideEachOtherOnTheFreeArea) {
     const struct {
         const char* desktop;
         QRect freeArea;
         QMargins frame;
-        QRect form4, form1, form3;
+        QRect form4, form1, form3, figure;
     } cases[] = {
         // The expected-values window's client area at the layout's (400, 347).
-        {"openbox, 1280 x 800", {0, 0, 1280, 800}, {1, 20, 1, 5}, {0, 0, 391, 507}, {399, 10, 423, 309}, {399, 327, 424, 296}},
-        {"thick frames push them right and down", {0, 0, 1280, 800}, {8, 31, 8, 8}, {0, 0, 405, 521}, {405, 0, 437, 323}, {405, 323, 438, 310}},
-        {"a top panel and a left dock", {48, 30, 1232, 770}, {1, 20, 1, 5}, {48, 30, 391, 507}, {447, 40, 423, 309}, {447, 357, 424, 296}},
-        {"1024 x 600: onto the screen, over the residuals", {0, 0, 1024, 600}, {1, 20, 1, 5}, {0, 0, 391, 507}, {399, 10, 423, 309}, {399, 304, 424, 296}},
-        {"640 x 480: shifted left and up", {0, 0, 640, 480}, {1, 20, 1, 5}, {0, 0, 391, 507}, {217, 10, 423, 309}, {216, 184, 424, 296}},
-        {"400 x 300: top left corners stay on", {0, 0, 400, 300}, {1, 20, 1, 5}, {0, 0, 391, 507}, {0, 0, 423, 309}, {0, 4, 424, 296}},
+        {"openbox, 1280 x 800", {0, 0, 1280, 800}, {1, 20, 1, 5}, {0, 0, 391, 507}, {399, 10, 423, 309}, {399, 327, 424, 296}, {831, 0, 434, 745}},
+        {"thick frames push them right and down, the picture narrower", {0, 0, 1280, 800}, {8, 31, 8, 8}, {0, 0, 405, 521}, {405, 0, 437, 323},
+         {405, 323, 438, 310}, {843, 0, 437, 759}},
+        {"a top panel and a left dock", {48, 30, 1232, 770}, {1, 20, 1, 5}, {48, 30, 391, 507}, {447, 40, 423, 309}, {447, 357, 424, 296},
+         {879, 30, 401, 745}},
+        {"1024 x 600: onto the screen, over the residuals", {0, 0, 1024, 600}, {1, 20, 1, 5}, {0, 0, 391, 507}, {399, 10, 423, 309},
+         {399, 304, 424, 296}, {590, 0, 434, 600}},
+        {"640 x 480: shifted left and up", {0, 0, 640, 480}, {1, 20, 1, 5}, {0, 0, 391, 507}, {217, 10, 423, 309}, {216, 184, 424, 296},
+         {206, 0, 434, 480}},
+        {"400 x 300: top left corners stay on", {0, 0, 400, 300}, {1, 20, 1, 5}, {0, 0, 391, 507}, {0, 0, 423, 309}, {0, 4, 424, 296},
+         {0, 0, 400, 300}},
     };
     for (const auto& c : cases) {
         const QRect form4 = placeFrame(WindowId::Main, c.freeArea, QRect(QPoint(500, 500), QSize(389, 482).grownBy(c.frame)), c.frame);
         EXPECT_EQ(form4, c.form4) << c.desktop;
         EXPECT_EQ(placeFrame(WindowId::Residuals, c.freeArea, form4, c.frame), c.form1) << c.desktop;
         EXPECT_EQ(placeFrame(WindowId::ExpectedValues, c.freeArea, form4, c.frame), c.form3) << c.desktop;
+        EXPECT_EQ(placeFrame(WindowId::Figure, c.freeArea, form4, c.frame), c.figure) << c.desktop;
     }
 }
 

@@ -24,6 +24,9 @@ QRect keptOn(QRect frame, const QRect& area) {
 
 size_t index(WindowId id) { return static_cast<size_t>(id); }
 
+// The picture window no narrower than this, in pixels of its frame, to stay beside the others.
+constexpr int kNarrowestFigure = 320;
+
 }  // namespace
 
 QRect placeFrame(WindowId id, const QRect& available, const QRect& mainFrame, const QMargins& margins) {
@@ -37,10 +40,12 @@ QRect placeFrame(WindowId id, const QRect& available, const QRect& mainFrame, co
         const QRect residuals = placeFrame(WindowId::Residuals, available, mainFrame, margins);
         frame.moveTop(std::max(frame.top(), residuals.bottom() + 1));
     }
-    if (id == WindowId::Figure) {  // beside both, and no larger than the free area: its picture scales
+    if (id == WindowId::Figure) {  // beside both, narrower where that keeps it off them: its picture scales
         const QRect beside = placeFrame(WindowId::Residuals, available, mainFrame, margins)
                                  .united(placeFrame(WindowId::ExpectedValues, available, mainFrame, margins));
         frame.moveLeft(std::max(frame.left(), beside.right() + 1));
+        const int room = available.right() - frame.left() + 1;
+        if (room >= kNarrowestFigure) frame.setWidth(std::min(frame.width(), room));
         frame.setSize(frame.size().boundedTo(available.size()));
     }
     return keptOn(frame, available);
