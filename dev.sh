@@ -51,11 +51,16 @@ if ((${#missing[@]})); then
 fi
 
 jobs=$(nproc)
-build() {  # build DIR [cmake options...]
-    local dir=$1
+build() {  # build DIR [cmake options...] [--target TARGET...]
+    local dir=$1 options=() targets=()
     shift
-    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
-    cmake --build "$dir" -j"$jobs"
+    while (($#)); do
+        if [ "$1" = --target ]; then targets=("$@"); break; fi
+        options+=("$1")
+        shift
+    done
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "${options[@]}" >/dev/null
+    cmake --build "$dir" -j"$jobs" "${targets[@]}"
 }
 
 # The browser edition: the npm packages as the lock file pins them (what drives Chromium in
@@ -92,7 +97,8 @@ debian_node() {
 
 case "${1:-run}" in
     run)
-        build build
+        # Only the program: the tests and tools wait for ./dev.sh test.
+        build build --target tomokari
         exec build/bin/tomokari
         ;;
     test)

@@ -3,12 +3,21 @@
 #include <boost/math/distributions/chi_squared.hpp>
 #include <boost/math/distributions/non_central_chi_squared.hpp>
 #include <cmath>
+#include <cstdlib>
+#include <exception>
+
+#ifdef BOOST_NO_EXCEPTIONS
+namespace boost {
+void throw_exception(const std::exception&) { std::abort(); }
+}  // namespace boost
+#endif
 
 namespace tomokari {
 namespace {
-using Policy = boost::math::policies::policy<boost::math::policies::domain_error<boost::math::policies::ignore_error>,
-    boost::math::policies::overflow_error<boost::math::policies::ignore_error>,
-    boost::math::policies::evaluation_error<boost::math::policies::ignore_error>>;
+namespace p = boost::math::policies;
+using Policy = p::policy<p::domain_error<p::ignore_error>, p::pole_error<p::ignore_error>, p::overflow_error<p::ignore_error>,
+    p::underflow_error<p::ignore_error>, p::denorm_error<p::ignore_error>, p::evaluation_error<p::ignore_error>,
+    p::rounding_error<p::ignore_error>, p::indeterminate_result_error<p::ignore_error>, p::promote_float<false>, p::promote_double<false>>;
 }
 double chiSquareUpperTail(double x, int df) {
     if (!(x > 0)) return 1;

@@ -25,10 +25,10 @@ int stopLine(const Expectations& expected) {
     return where.starts_with("line ") ? std::atoi(where.c_str() + 5) : 0;
 }
 
-void writeIfChanged(const std::string& path, const std::string& text, std::vector<std::string>& changed) {
+void writeIfChanged(const std::string& path, const std::string& text, bool write, std::vector<std::string>& changed) {
     std::ifstream in(path, std::ios::binary);
     if (in && std::string(std::istreambuf_iterator<char>(in), {}) == text) return;
-    std::ofstream(path, std::ios::binary) << text;
+    if (write) std::ofstream(path, std::ios::binary) << text;
     changed.push_back(path);
 }
 
@@ -109,10 +109,10 @@ std::string recordedScript(const ReferenceTables& tables, std::string_view scrip
 }
 
 std::vector<std::string> recordScripts(const ReferenceTables& tables, const std::string& dir,
-                                       const std::vector<std::string>& scripts) {
+                                       const std::vector<std::string>& scripts, bool write) {
     std::vector<std::string> changed;
-    writeIfChanged(dir + "/start-up.state", startUpRecord(tables), changed);
-    for (const std::string& path : scripts) writeIfChanged(path, recordedScript(tables, readFile(path)), changed);
+    writeIfChanged(dir + "/start-up.state", startUpRecord(tables), write, changed);
+    for (const std::string& path : scripts) writeIfChanged(path, recordedScript(tables, readFile(path)), write, changed);
     return changed;
 }
 

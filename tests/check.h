@@ -45,8 +45,9 @@ std::string startUpRecord(const ReferenceTables& tables);
 // The script with its "#= " lines recorded anew from the core; its "#! " lines stay as they are.
 std::string recordedScript(const ReferenceTables& tables, std::string_view script);
 
-// Writes DIR/start-up.state and the scripts recorded anew; returns the files that changed.
+// Writes DIR/start-up.state and the scripts recorded anew (with `write` false only compares);
+// returns the files that changed.
 std::vector<std::string> recordScripts(const ReferenceTables& tables, const std::string& dir,
-                                       const std::vector<std::string>& scripts);
+                                       const std::vector<std::string>& scripts, bool write = true);
 
 }  // namespace tomokari
