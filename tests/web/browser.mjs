@@ -26,6 +26,14 @@ export async function started(page) {
 // The script player imports this module, so it is loaded when first used.
 const player = () => import('./tomokari_web_script.mjs');
 
+// The errors the page logs from now on.
+export function errorsOf(page) {
+    const errors = [];
+    page.on('console', (message) => message.type() === 'error' && errors.push(message.text()));
+    page.on('pageerror', (error) => errors.push(error.message));
+    return errors;
+}
+
 // Plays the script on the page, failing on a line the page does not take; resolves to what it printed.
 export async function run(page, script, phone = false) {
     const { play } = await player();
@@ -41,9 +49,7 @@ export async function withPage(browser, url, { device = 'laptop', options = {}, 
     const { open } = await player();
     const { page, state } = await open(browser, url, device, { reducedMotion: 'reduce', ...options });
     try {
-        const errors = [];
-        page.on('console', (message) => message.type() === 'error' && errors.push(message.text()));
-        page.on('pageerror', (error) => errors.push(error.message));
+        const errors = errorsOf(page);
         assert.equal(state, 'ready', url);
         const value = await check(page, await run(page, script, device === 'phone'), errors);
         assert.deepEqual(errors, [], url);
