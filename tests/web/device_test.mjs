@@ -6,17 +6,16 @@ import assert from 'node:assert/strict';
 import { readFileSync, readdirSync } from 'node:fs';
 import { join } from 'node:path';
 import { after, before, test } from 'node:test';
-import { coreLayouts, launch, run, serve, started, withPage } from './browser.mjs';
+import { coreLayouts, launch, run, serve, started, typicalRun, withPage } from './browser.mjs';
 import { DEVICES } from './tomokari_web_script.mjs';
 
 const build = process.env.TOMOKARI_WEB_BUILD;
 const site = join(build, 'site');
-const EXAMPLE = 'type Text12 2\ntype Text13 2\nclick Command1\ntype mat1(0) 30\ntype mat1(1) 10\ntype mat1(5) 10\ntype mat1(6) 30\n';
 // The steps in order, each with the window it shows or writes.
 const STEPS = [['Command7', 'Form3'], ['Command5', 'Form3'], ['Command3', 'Form1'], ['Command8', 'Form4']];
 const TABLES = [
     // name, script, steps, lines of the texts on paper (null: not printed)
-    ['2 x 2', EXAMPLE, STEPS, [20, 3]],
+    ['2 x 2', typicalRun('click Command7'), STEPS, [20, 3]],
     ['4 x 5, the longer captions', `type Text12 4\ntype Text13 5\nclick Command1\n${
         Array.from({ length: 20 }, (_, k) => `type mat1(${k}) ${10 + 3 * k}`).join('\n')}\n`, STEPS, null],
     ['2 x 2 of a zero row', 'type Text12 2\ntype Text13 2\nclick Command1\ntype mat1(0) 0\ntype mat1(1) 0\n', STEPS.slice(0, 2), null],
@@ -164,7 +163,7 @@ test('on every screen each step brings its window into view, the windows stack a
 // --- Boxes, keyboard and screen readers ---------------------------------------------------
 
 test('on a phone a question box is modal, on the visible screen with both buttons; Escape says いいえ, Enter はい', () =>
-    onPage({ device: 'phone', script: EXAMPLE }, async (page) => {
+    onPage({ device: 'phone', script: typicalRun('click Command7') }, async (page) => {
         for (const [key, kept] of [['Escape', '30'], ['Enter', '']]) {
             await page.tap('[data-name="Command4"]');
             await page.waitForSelector('dialog.dialog[open]');
@@ -203,7 +202,7 @@ const find = (tree, role) => [...(tree.role === role ? [tree] : []), ...tree.chi
 
 test('by keyboard and screen reader: grids as tables, windows as regions, each result heard once; '
     + 'the menu bar, every window and its title bar buttons, Ctrl+C and a focus ring clear of captions', () =>
-    onPage({ script: `${EXAMPLE}click Command7\nclick Command5\n` }, async (page) => {
+    onPage({ script: typicalRun('click Command3') }, async (page) => {
         const announced = (text) => page.waitForFunction((t) => document.querySelector('[data-role="announcer"]').textContent === t, text);
         await announced((await dumpOf(page)).windows.Form3.controls.Text11.text);
         const tree = await accessibilityTree(page);
@@ -257,7 +256,7 @@ test('by keyboard and screen reader: grids as tables, windows as regions, each r
 
 test('a reload and the back button bring back exactly what was there, but start afresh after the end; '
     + 'the address carries the table to another browser, the steps left to the student', async () => {
-    const fresh = await onPage({ script: `${EXAMPLE}click Command7\nclick Command5\nmenu tekigoudo\ndump\n` }, async (page, before) => {
+    const fresh = await onPage({ script: `${typicalRun('click Command3')}menu tekigoudo\ndump\n` }, async (page, before) => {
         assert.equal(new URL(page.url()).hash, '#r1=30,10&r2=10,30');
         await page.reload();
         assert.equal(await started(page), 'ready');
@@ -321,7 +320,7 @@ test('the service worker keeps every file of the site: after the first visit the
         await page.context().setOffline(true);
         await again.reload();
         assert.equal(await started(again), 'ready');
-        const dump = JSON.parse(await run(again, `${EXAMPLE}click Command7\nclick Command5\ndump\n`));
+        const dump = JSON.parse(await run(again, `${typicalRun('click Command3')}dump\n`));
         assert.match(dump.windows.Form3.controls.Text11.text, /χ2=  20\*\*\*/);
     });
 });
