@@ -41,8 +41,8 @@ const dumpOf = async (page) => JSON.parse(await run(page, 'dump\n'));
 
 // --- Layout by width ----------------------------------------------------------------------
 
-// Each text's font size, the page's scroll width, the windows' places, and the boxes whose text
-// runs out of them.
+// The page's scroll width, the windows' places, each text's font size, the boxes whose text runs
+// out of them; for paper also how many menus and buttons are shown and each text area's whole text.
 const layoutOf = () => {
     const shown = [...document.querySelectorAll('section.panel [data-name]')].filter((node) => node.checkVisibility());
     const outside = (inner, outer) => inner.left < outer.left - 1 || inner.right > outer.right + 1 || inner.top < outer.top - 1 || inner.bottom > outer.bottom + 1;
@@ -59,6 +59,13 @@ const layoutOf = () => {
             text.selectNodeContents(node);
             return outside(text.getBoundingClientRect(), node.getBoundingClientRect());
         }).map((node) => node.dataset.name),
+        buttons: [...document.querySelectorAll('.menu-bar, button')].filter((node) => node.checkVisibility()).length,
+        whole: [...document.querySelectorAll('.print-text')].map((text) => ({
+            lines: text.textContent.split('\n').length, fits: text.scrollHeight <= text.clientHeight + 1,
+            below: [...text.closest('.client').querySelectorAll(':scope > .control')]
+                .filter((node) => node.checkVisibility() && node.getBoundingClientRect().top > text.getBoundingClientRect().top + 5)
+                .every((node) => node.getBoundingClientRect().top >= text.getBoundingClientRect().bottom - 1 || node.contains(text)),
+        })),
     };
 };
 
@@ -82,18 +89,6 @@ const smallTargets = () => [...document.querySelectorAll('section.panel button')
     menu?.classList.remove('open');
     return missed;
 }).map((node) => node.dataset.name ?? node.className);
-
-// On paper: the windows' places, the menus and buttons shown, and each text area's whole text.
-const paperOf = () => ({
-    panels: [...document.querySelectorAll('section.panel')].filter((panel) => !panel.hidden).map((panel) => panel.getBoundingClientRect().toJSON()),
-    shown: [...document.querySelectorAll('.menu-bar, button')].filter((node) => node.checkVisibility()).length,
-    whole: [...document.querySelectorAll('.print-text')].map((text) => ({
-        lines: text.textContent.split('\n').length, fits: text.scrollHeight <= text.clientHeight + 1,
-        below: [...text.closest('.client').querySelectorAll(':scope > .control')]
-            .filter((node) => node.checkVisibility() && node.getBoundingClientRect().top > text.getBoundingClientRect().top + 5)
-            .every((node) => node.getBoundingClientRect().top >= text.getBoundingClientRect().bottom - 1 || node.contains(text)),
-    })),
-});
 
 test('on every screen each step brings its window into view, the windows stack as cards where the desktop does not fit, '
     + 'texts are readable and held by their boxes, buttons in a fingertip\'s reach, and on paper every text is whole', async (t) => {
@@ -120,8 +115,8 @@ test('on every screen each step brings its window into view, the windows stack a
                 if (!checks.includes('paper') || !printed) return;
                 await page.emulateMedia({ media: 'print' });
                 await page.evaluate(() => dispatchEvent(new Event('beforeprint')));
-                const paper = await page.evaluate(paperOf);
-                assert.deepEqual([paper.shown, paper.whole.map((text) => text.lines)], [0, printed]);
+                const paper = await page.evaluate(layoutOf);
+                assert.deepEqual([paper.buttons, paper.whole.map((text) => text.lines)], [0, printed]);
                 assert.ok(paper.panels.every((panel, i) => panel.width <= 680 && (i === 0 || panel.top >= paper.panels[i - 1].bottom)),
                     `windows too wide for A4 or one over another: ${JSON.stringify(paper.panels)}`);
                 assert.ok(paper.whole.every((text) => text.fits && text.below), JSON.stringify(paper.whole));
