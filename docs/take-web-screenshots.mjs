@@ -3,18 +3,17 @@
 // the page as it prints.
 //   node docs/take-web-screenshots.mjs build-web/site docs
 import { join } from 'node:path';
-import { launch, serve } from '../tests/web/browser.mjs';
+import { launch, serve, typicalRun } from '../tests/web/browser.mjs';
 import { open, play } from '../tests/web/tomokari_web_script.mjs';
 
 const [site, output] = process.argv.slice(2);
-const EXAMPLE = 'type Text12 2\ntype Text13 2\nclick Command1\ntype mat1(0) 30\ntype mat1(1) 10\ntype mat1(5) 10\ntype mat1(6) 30\n';
 const SHOTS = [
     // file, device, what the student has done, printed
-    ['web-1280x800.png', 'laptop', `${EXAMPLE}click Command7\nclick Command5\nclick Command3\n`],
+    ['web-1280x800.png', 'laptop', typicalRun('click Command8')],
     ['web-phone-start.png', 'phone', ''],
-    ['web-phone-totals.png', 'phone', `${EXAMPLE}click Command7\n`],
-    ['web-phone-residuals.png', 'phone', `${EXAMPLE}click Command7\nclick Command5\nclick Command3\n`],
-    ['web-print.png', 'laptop', `${EXAMPLE}click Command7\nclick Command5\nclick Command3\nclick Command8\n`, true],
+    ['web-phone-totals.png', 'phone', typicalRun('click Command5')],
+    ['web-phone-residuals.png', 'phone', typicalRun('click Command8')],
+    ['web-print.png', 'laptop', typicalRun(), true],
 ];
 const server = await serve(site);
 const browser = await launch();

@@ -1,6 +1,7 @@
 // Opens pages in Debian's headless Chromium, served on a free loopback port: what the web
 // runner, the web tests and the benchmark share.
 import assert from 'node:assert/strict';
+import { readFileSync } from 'node:fs';
 import { createRequire } from 'node:module';
 import { join } from 'node:path';
 import { chromium } from 'playwright-core';
@@ -26,6 +27,24 @@ export async function started(page) {
 // The script player imports this module, so it is loaded when first used.
 const player = () => import('./tomokari_web_script.mjs');
 
+// The errors the page logs from now on.
+export function errorsOf(page) {
+    const errors = [];
+    page.on('console', (message) => message.type() === 'error' && errors.push(message.text()));
+    page.on('pageerror', (error) => errors.push(error.message));
+    return errors;
+}
+
+// The typical run on a 2 x 2 table (its recorded script without the dumps): the actions before the
+// line `before`, or all of them.
+export function typicalRun(before) {
+    const lines = readFileSync(new URL('../recorded/steps/typical-2x2-run.script', import.meta.url), 'utf8')
+        .split('\n').filter((line) => line && !line.startsWith('#') && line !== 'dump');
+    const end = before === undefined ? lines.length : lines.indexOf(before);
+    assert.ok(end >= 0, `the typical run has no ${before}`);
+    return lines.slice(0, end).map((line) => `${line}\n`).join('');
+}
+
 // Plays the script on the page, failing on a line the page does not take; resolves to what it printed.
 export async function run(page, script, phone = false) {
     const { play } = await player();
@@ -41,9 +60,7 @@ export async function withPage(browser, url, { device = 'laptop', options = {}, 
     const { open } = await player();
     const { page, state } = await open(browser, url, device, { reducedMotion: 'reduce', ...options });
     try {
-        const errors = [];
-        page.on('console', (message) => message.type() === 'error' && errors.push(message.text()));
-        page.on('pageerror', (error) => errors.push(error.message));
+        const errors = errorsOf(page);
         assert.equal(state, 'ready', url);
         const value = await check(page, await run(page, script, device === 'phone'), errors);
         assert.deepEqual(errors, [], url);

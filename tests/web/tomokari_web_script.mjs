@@ -26,6 +26,37 @@ const quoted = (text) => `"${text.replace(/[\\"]/g, '\\$&')}"`;
 const panelOf = (window) => `section.panel[data-window=${quoted(window)}]`;
 const controlOf = (window, name) => `${panelOf(window)} [data-name=${quoted(name)}]`;
 
+// `HEAD REST` split at its first blank; REST is empty when there is none.
+const atBlank = (text) => {
+    const blank = text.indexOf(' ');
+    return blank < 0 ? [text, ''] : [text.slice(0, blank), text.slice(blank + 1)];
+};
+
+// How a command's argument reads: a control and the text after the one blank that follows it,
+// one name (blanks and all), or one of a few words.
+const controlAndText = (rest) => {
+    const [name, text] = atBlank(rest);
+    return [name, unescape(text)];
+};
+const oneName = (rest) => [rest];
+const oneOf = (words, error) => (rest) => {
+    if (!words.includes(rest)) throw new ScriptError(error);
+    return [rest];
+};
+
+// Each command: how its argument reads, what it acts on (a window, or a control of the main window
+// of these kinds: another name is an error) and what it does there, unless the program has ended.
+const COMMANDS = new Map(Object.entries({
+    type: [controlAndText, ['input box', 'input'], (runner, box, text) => runner.type(box, text, false)],
+    paste: [controlAndText, ['input box', 'input'], (runner, box, text) => runner.type(box, text, true)],
+    click: [oneName, ['button', 'button'], (runner, button) => runner.click(button)],
+    menu: [oneName, ['menu item', 'item', 'command'], (runner, item) => runner.menu(item)],
+    close: [oneName, ['window', 'window'], (runner, window) => runner.close(window)],
+    copy: [oneName, ['window', 'window'], (runner, window) => runner.copy(window)],
+    answer: [oneOf(['yes', 'no'], 'answer takes yes or no'), null, (runner, answer) => runner.answers.push(answer === 'yes')],
+    dump: [oneOf([''], 'dump takes no argument'), null, (runner) => runner.dump()],
+}));
+
 class Runner {
     constructor(page, phone) {
         this.page = page;
@@ -37,33 +68,25 @@ class Runner {
     }
 
     async run(line) {
-        const blank = line.indexOf(' ');
-        const command = blank < 0 ? line : line.slice(0, blank);
-        const rest = blank < 0 ? '' : line.slice(blank + 1);
-        if (command === 'type' || command === 'paste') {
-            await this.type(rest, command === 'paste');
-        } else if (command === 'copy') {
-            await this.copy(rest);
-        } else if (command === 'click') {
-            await this.click(rest);
-        } else if (command === 'menu') {
-            await this.menu(rest);
-        } else if (command === 'answer') {
-            if (rest !== 'yes' && rest !== 'no') throw new ScriptError('answer takes yes or no');
-            this.answers.push(rest === 'yes');
-        } else if (command === 'close') {
-            await this.close(rest);
-        } else if (command === 'dump') {
-            if (rest !== '') throw new ScriptError('dump takes no argument');
-            await this.dump();
-        } else {
-            throw new ScriptError('unknown command');
-        }
+        const [command, rest] = atBlank(line);
+        if (!COMMANDS.has(command)) throw new ScriptError('unknown command');
+        const [read, on, act] = COMMANDS.get(command);
+        const [word, text] = read(rest);
+        const target = on ? await this.target(on, word) : word;
+        if (!target.exited) await act(this, target, text);
         await this.answerBoxes();
     }
 
-    // The control's kind (null when the window has no control of that name), whether the
-    // program has ended, whether the control is on the screen and where its middle is.
+    // What a command acts on, found on the page, with where it is and whether the program has ended.
+    async target([noun, ...kinds], name) {
+        const selector = noun === 'window' ? panelOf(name) : controlOf('Form4', name);
+        const found = { ...await this.find(selector), selector, name };
+        if (!kinds.includes(found.kind)) throw new ScriptError(`unknown ${noun}: ${name}`);
+        return found;
+    }
+
+    // The kind of control the selector finds (null: none), whether the program has ended, whether
+    // the control is on the screen and where its middle is.
     find(selector) {
         return this.page.evaluate(([s, phone]) => {
             const node = document.querySelector(s);
@@ -75,93 +98,74 @@ class Runner {
         }, [selector, this.phone]);
     }
 
-    // A click of the mouse in the middle of what the selector finds, as a user clicks; on a phone
-    // a tap there, once it is scrolled into view as a thumb would.
-    async press(selector, found) {
-        const { x, y } = found ?? await this.find(selector);
+    // A click of the mouse in the middle of what was found, or of what a selector finds, as a user
+    // clicks; on a phone a tap there, once it is scrolled into view as a thumb would.
+    async press(target) {
+        const { x, y } = typeof target === 'string' ? await this.find(target) : target;
         if (this.phone) await this.page.touchscreen.tap(x, y);
         else await this.page.mouse.click(x, y);
     }
 
-    async type(rest, paste) {
-        const blank = rest.indexOf(' ');
-        const name = blank < 0 ? rest : rest.slice(0, blank);
-        const text = blank < 0 ? '' : unescape(rest.slice(blank + 1));
-        const found = await this.find(controlOf('Form4', name));
-        if (found.kind !== 'input') throw new ScriptError(`unknown input box: ${name}`);
-        if (found.exited) return;
-        const selector = controlOf('Form4', name);
-        if (paste) await this.page.evaluate((t) => navigator.clipboard.writeText(t), text);
-        if (found.visible) {
-            await this.press(selector, found);
+    writeClipboard(text) {
+        return this.page.evaluate((t) => navigator.clipboard.writeText(t), text);
+    }
+
+    async type(box, text, paste) {
+        if (paste) await this.writeClipboard(text);
+        if (box.visible) {
+            await this.press(box);
             await this.page.keyboard.press('Control+A');
             if (paste) await this.page.keyboard.press('Control+V');
             else if (text) await this.page.keyboard.insertText(text);
             else await this.page.keyboard.press('Delete');
-            return;
-        }
-        // A hidden box takes what a script puts there as the program's own box would.
-        await this.page.evaluate(([s, t, isPaste]) => {
-            const node = document.querySelector(s);
-            if (isPaste) {
-                const data = new DataTransfer();
-                data.setData('text/plain', t);
-                node.dispatchEvent(new ClipboardEvent('paste', { clipboardData: data, bubbles: true, cancelable: true }));
-            } else {
+        } else if (paste) {
+            await this.clipboardEvent(box.selector, 'paste', text);  // a hidden box takes it as the program's own would
+        } else {
+            await this.page.$eval(box.selector, (node, t) => {
                 node.textContent = t;
                 node.dispatchEvent(new Event('input', { bubbles: true }));
-            }
-        }, [selector, text, paste]);
+            }, text);
+        }
     }
 
     async copy(window) {
-        const found = await this.find(panelOf(window));
-        if (!found.kind) throw new ScriptError(`unknown window: ${window}`);
-        if (found.exited) return;
-        if (found.visible) {
-            // The focus in that window with nothing selected, then the keyboard's copy.
-            await this.page.evaluate((s) => {
-                const node = document.querySelector(s);
-                const focus = node.contains(document.activeElement) ? document.activeElement : node;
-                if (typeof focus.selectionStart === 'number') focus.setSelectionRange(0, 0);
-                document.getSelection().removeAllRanges();
-                focus.focus();
-            }, panelOf(window));
-            await this.page.keyboard.press('Control+C');
-            return;
-        }
-        const text = await this.page.evaluate((s) => {
-            const node = document.querySelector(s);
+        if (!window.visible) return this.writeClipboard(await this.clipboardEvent(window.selector, 'copy'));
+        // The focus in that window with nothing selected, then the keyboard's copy.
+        await this.page.$eval(window.selector, (node) => {
+            const focus = node.contains(document.activeElement) ? document.activeElement : node;
+            if (typeof focus.selectionStart === 'number') focus.setSelectionRange(0, 0);
+            document.getSelection().removeAllRanges();
+            focus.focus();
+        });
+        await this.page.keyboard.press('Control+C');
+    }
+
+    // The keyboard's copy or paste (of `text`) on what is not shown, as the page's own event;
+    // resolves to the text the page puts on the clipboard.
+    clipboardEvent(selector, type, text) {
+        return this.page.evaluate(([s, kind, t]) => {
             const data = new DataTransfer();
-            node.dispatchEvent(new ClipboardEvent('copy', { clipboardData: data, bubbles: true, cancelable: true }));
+            if (kind === 'paste') data.setData('text/plain', t);
+            document.querySelector(s).dispatchEvent(new ClipboardEvent(kind, { clipboardData: data, bubbles: true, cancelable: true }));
             return data.getData('text/plain');
-        }, panelOf(window));
-        await this.page.evaluate((t) => navigator.clipboard.writeText(t), text);
+        }, [selector, type, text]);
     }
 
-    async click(name) {
-        const found = await this.find(controlOf('Form4', name));
-        if (!name.startsWith('Command') || found.kind !== 'button') throw new ScriptError(`unknown button: ${name}`);
-        if (found.exited) return;
-        if (!found.visible) throw new ScriptError(`hidden button: ${name}`);
-        await this.press(controlOf('Form4', name), found);
+    async click(button) {
+        if (!button.visible) throw new ScriptError(`hidden button: ${button.name}`);
+        await this.press(button);
     }
 
-    async menu(name) {
-        const found = await this.find(controlOf('Form4', name));
-        if (found.kind !== 'item' && found.kind !== 'command') throw new ScriptError(`unknown menu item: ${name}`);
-        if (found.exited) return;
-        if (found.kind === 'item') await this.press(`${panelOf('Form4')} .menu-group:has([data-name=${quoted(name)}]) > button`);
-        await this.press(controlOf('Form4', name), found.kind === 'command' ? found : undefined);
+    // An item is chosen from its opened menu; the one command stands on the menu bar.
+    async menu(item) {
+        if (item.kind === 'item') await this.press(`${panelOf('Form4')} .menu-group:has([data-name=${quoted(item.name)}]) > button`);
+        await this.press(item.kind === 'command' ? item : item.selector);
     }
 
     async close(window) {
-        const found = await this.find(panelOf(window));
-        if (!found.kind) throw new ScriptError(`unknown window: ${window}`);
-        if (found.exited) return;
-        const button = `${panelOf(window)} .title-bar .close`;
-        if (found.visible) await this.press(button);
-        else await this.page.evaluate((s) => document.querySelector(s).click(), button);  // closing a closed window: nothing
+        const button = `${window.selector} .title-bar .close`;
+        if (window.visible) await this.press(button);
+        else await this.page.$eval(button, (node) => node.click());  // closing a closed window: nothing
     }
 
     // Answers the questions from the queue and closes each message, as a user pressing OK.
@@ -264,13 +268,19 @@ export const DEVICES = {
     phone: { viewport: { width: 390, height: 844 }, isMobile: true, hasTouch: true, deviceScaleFactor: 3, reducedMotion: 'reduce' },
 };
 
-// Opens the page served at `url` in a new context whose clipboard the page may use; resolves
-// to the page and how it started ('ready' or 'failed').
-export async function open(browser, url, device = 'laptop', options = {}) {
+// A new page on the device, in a context of its own whose clipboard the page may use.
+export async function newPage(browser, device = 'laptop', options = {}) {
     const context = await browser.newContext({ ...DEVICES[device], ...options });
     await context.grantPermissions(['clipboard-read', 'clipboard-write']);
     const page = await context.newPage();
     page.setDefaultTimeout(10000);
+    return page;
+}
+
+// Opens the page served at `url` on a new page; resolves to the page and how it started ('ready'
+// or 'failed').
+export async function open(browser, url, device, options) {
+    const page = await newPage(browser, device, options);
     return { page, state: await restart(page, url) };
 }
 
