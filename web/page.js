@@ -387,24 +387,26 @@ class Page {
         for (const [node, mirrored] of this.mirrors) node.hidden = mirrored.hidden;
         for (const index of view.raised) this.raise(index);
         if (view.picture !== this.picture) this.showPicture(view);
+        // The numbers the picture draws stay with it for the scripted runner, as the core wrote them.
+        this.panels[this.figure].dataset.values = view.pictureValues;
     }
 
-    // The picture as the core draws it, named by its caption for screen readers; the numbers it
-    // draws stay with it for the scripted runner.
+    // The picture as the core draws it, named by its caption for screen readers.
     showPicture(view) {
         this.picture = view.picture;
         const node = this.node(this.figure, 'Picture');
         node.innerHTML = view.picture;
         const caption = view.windows[this.figure].controls[this.index[this.figure].get('Caption')].text;
         node.setAttribute('aria-label', caption || this.panels[this.figure].getAttribute('aria-label'));
-        this.panels[this.figure].dataset.values = view.pictureValues;
     }
 
     // The window a step showed or wrote into comes into view, and its result is announced.
     showResult(step, before, view) {
         const changed = (w) => view.windows[w].controls.some((control, i) => control.text !== before.windows[w].controls[i].text);
         const shown = (w) => view.windows[w].shown;
-        const target = [1, 2].find((w) => shown(w) && (view.raised.includes(w) || changed(w)))
+        // A step that drew the picture brings it into view; another the window it showed or wrote into.
+        const drew = view.picture && view.picture !== before.picture ? this.figure : undefined;
+        const target = drew ?? [1, 2].find((w) => shown(w) && (view.raised.includes(w) || changed(w)))
             ?? (view.windows[0].controls[this.index[0].get('Text11')].text !== before.windows[0].controls[this.index[0].get('Text11')].text
                 ? 0 : undefined);
         if (target !== undefined) {

@@ -10,14 +10,15 @@ import { launch, run, serve, started, typicalRun, withPage } from './browser.mjs
 import { newPage } from './tomokari_web_script.mjs';
 
 const site = join(process.env.TOMOKARI_WEB_BUILD, 'site');
-// The steps in order, each with the window it shows or writes.
-const STEPS = [['Command7', 'Form3'], ['Command5', 'Form3'], ['Command3', 'Form1'], ['Command8', 'Form4']];
+// The steps in order, each with the window it brings into view: the picture for those that draw it.
+const STEPS = [['Command7', 'Form3'], ['Command5', 'Figure'], ['Command3', 'Figure'], ['Command8', 'Figure']];
 const TABLES = [
-    // name, script, how many of the steps it takes, lines of the texts on paper (null: not printed)
-    ['2 x 2', typicalRun('click Command7'), 4, [20, 3]],
+    // name, script, the steps it takes, lines of the texts on paper (null: not printed)
+    ['2 x 2', typicalRun('click Command7'), STEPS, [20, 3, 6]],
     ['4 x 5, the longer captions', `type Text12 4\ntype Text13 5\nclick Command1\n${
-        Array.from({ length: 20 }, (_, k) => `type mat1(${k}) ${10 + 3 * k}`).join('\n')}\n`, 4, null],
-    ['2 x 2 of a zero row', 'type Text12 2\ntype Text13 2\nclick Command1\ntype mat1(0) 0\ntype mat1(1) 0\n', 2, null],
+        Array.from({ length: 20 }, (_, k) => `type mat1(${k}) ${10 + 3 * k}`).join('\n')}\n`, STEPS, null],
+    // The test stops on the zero row: it draws nothing and shows its message in the expected values.
+    ['2 x 2 of a zero row', 'type Text12 2\ntype Text13 2\nclick Command1\ntype mat1(0) 0\ntype mat1(1) 0\n', [STEPS[0], ['Command5', 'Form3']], null],
 ];
 const SCREENS = [
     // name, device, context options, smallest text in CSS px, what holds there besides each step's
@@ -95,7 +96,7 @@ test('on every screen each step brings its window into view, the windows stack a
     for (const [name, device, options, floor, checks] of SCREENS) {
         for (const [table, script, steps, printed] of TABLES) {
             await t.test(`${name}, ${table}`, () => onPage({ device, options, script }, async (page) => {
-                for (const [button, window] of STEPS.slice(0, steps)) {
+                for (const [button, window] of steps) {
                     // The runner clicks a laptop's screen where the button is: the student scrolls to it first.
                     await page.locator(`[data-name="${button}"]`).scrollIntoViewIfNeeded();
                     await run(page, `click ${button}\n`, device === 'phone');
@@ -169,10 +170,14 @@ test('by keyboard and screen reader: grids as tables, windows as regions, each r
     + 'the menu bar, every window and its title bar buttons, Ctrl+C', () =>
     onPage({ script: typicalRun('click Command3') }, async (page) => {
         const announced = (text) => page.waitForFunction((t) => document.querySelector('[data-role="announcer"]').textContent === t, text);
-        await announced((await dumpOf(page)).windows.Form3.controls.Text11.text);
+        // A step that draws the picture also says the first line of its caption.
+        const caption = (dump) => dump.windows.Figure.controls.Caption.text;
+        const dump = await dumpOf(page);
+        await announced(`${dump.windows.Form3.controls.Text11.text}\n${caption(dump).split('\n')[0]}`);
         const tree = await accessibilityTree(page);
         assert.deepEqual(find(tree, 'region').map((region) => region.name),
-            ['トモカリ ポルテノ', 'χ2値計算用　各セル毎の期待値とχ2値', '「残差分析」　度数と期待値のズレの検定']);
+            ['トモカリ ポルテノ', 'χ2値計算用　各セル毎の期待値とχ2値', '「残差分析」　度数と期待値のズレの検定', 'χ2検定の図']);
+        assert.deepEqual(find(find(tree, 'region')[3], 'image').map((image) => image.name), [caption(dump).replace(/\n/g, ' ')]);
         const tables = find(tree, 'table');
         assert.deepEqual(tables.map((table) => table.name), ['クロス表', '期待値とχ2値', '残差']);
         const grid = (table) => find(table, 'row').map((row) => row.children.map((cell) => `${cell.role}:${cell.name}`));
@@ -208,7 +213,8 @@ test('by keyboard and screen reader: grids as tables, windows as regions, each r
         // The keyboard's ・解　説 wrote what the menu item writes.
         assert.equal(windows.Form4.controls.Text11.text, JSON.parse(await run(page, 'menu setsumei_hyouji\ndump\n')).windows.Form4.controls.Text11.text);
         await run(page, 'click Command3\n');
-        await announced((await dumpOf(page)).windows.Form4.controls.Text11.text.split('\n')[0]);
+        const after = await dumpOf(page);
+        await announced(`${after.windows.Form4.controls.Text11.text.split('\n')[0]}\n${caption(after).split('\n')[0]}`);
     }));
 
 // --- Nothing typed is lost ------------------------------------------------------------------

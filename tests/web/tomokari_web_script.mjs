@@ -13,8 +13,14 @@ class ScriptError extends Error {}
 // \t, \n, \r and \\ stand for a tab, a line feed, a carriage return and a backslash.
 const unescape = (text) => text.replace(/\\([tnr\\])/g, (_, c) => ({ t: '\t', n: '\n', r: '\r', '\\': '\\' })[c]);
 
+// A text that is JSON already: the numbers of the picture, as the core writes them.
+class Raw {
+    constructor(text) { this.text = text; }
+}
+
 // JSON as the desktop runner writes it: keys in sorted order, no blanks.
 function json(value) {
+    if (value instanceof Raw) return value.text;
     if (Array.isArray(value)) return `[${value.map(json).join(',')}]`;
     if (value && typeof value === 'object') {
         return `{${Object.keys(value).sort().map((key) => `${JSON.stringify(key)}:${json(value[key])}`).join(',')}}`;
@@ -202,16 +208,19 @@ class Runner {
                 for (const node of panel.querySelectorAll('[data-name]')) {
                     let visible = true;
                     for (let n = node; n !== panel; n = n.parentElement) visible &&= !n.hidden;
-                    controls[node.dataset.name] = node.dataset.kind === 'line' ? { visible } : { text: textOf(node), visible };
+                    const textless = node.dataset.kind === 'line' || node.dataset.kind === 'picture';
+                    controls[node.dataset.name] = textless ? { visible } : { text: textOf(node), visible };
                 }
                 windows[panel.dataset.window] = {
                     shown: !exited && !panel.hidden,
                     title: panel.querySelector('.title-bar .title').textContent,
                     controls,
+                    ...(panel.dataset.values === undefined ? {} : { values: panel.dataset.values }),
                 };
             }
             return { exited, windows };
         });
+        for (const window of Object.values(state.windows)) if (window.values !== undefined) window.values = new Raw(window.values);
         const clipboard = await this.page.evaluate(() => navigator.clipboard.readText());
         this.output += `${json({ ...state, questions: this.questions, messages: this.messages, clipboard })}\n`;
     }
