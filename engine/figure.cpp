@@ -4,7 +4,6 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <numbers>
 #include <string_view>
 #include <vector>
 
@@ -184,11 +183,11 @@ void drawTest(Svg& svg, const TestPanel& t, double top) {
             if (far(value)) {
                 svg.path({{x - 10, bottom - 12}, {x, bottom - 6}, {x - 10, bottom}}, "#08306b");
             } else if (star) {
+                // A five-pointed star, its points 6.5 px from the middle and the notches 2.6.
+                static constexpr double kStar[][2] = {{0, -6.5}, {1.5, -2.1}, {6.2, -2}, {2.5, 0.8}, {3.8, 5.3},
+                                                      {0, 2.6}, {-3.8, 5.3}, {-2.5, 0.8}, {-6.2, -2}, {-1.5, -2.1}};
                 std::vector<std::pair<double, double>> points;
-                for (int k = 0; k < 10; ++k) {
-                    const double r = k % 2 ? 2.6 : 6.5, angle = std::numbers::pi * (k / 5.0 - 0.5);
-                    points.emplace_back(x + r * std::cos(angle), bottom - 7 + r * std::sin(angle));
-                }
+                for (const auto& [dx, dy] : kStar) points.emplace_back(x + dx, bottom - 7 + dy);
                 svg.path(points, "#08306b");
             } else {
                 svg.circle(x, bottom - 5, 4.5, "#08306b");
