@@ -55,8 +55,8 @@ void WindowPlacement::beforeShow(WindowId id) {
     if (placed_[index(id)] || QGuiApplication::platformName() == QLatin1String("offscreen")) return;
     if (id == WindowId::Main) {
         // Its native window now, to hear when the window manager has framed it.
-        windows_[index(id)]->winId();
-        windows_[index(id)]->windowHandle()->installEventFilter(this);
+        window_(id).winId();
+        window_(id).windowHandle()->installEventFilter(this);
     }
     place(id);
     placed_[index(id)] = true;
@@ -74,8 +74,8 @@ bool WindowPlacement::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void WindowPlacement::place(WindowId id) {
-    QWidget& window = *windows_[index(id)];
-    QWidget& main = *windows_[index(WindowId::Main)];
+    QWidget& window = window_(id);
+    QWidget& main = window_(WindowId::Main);
     if (!window.testAttribute(Qt::WA_Resized)) window.adjustSize();  // the size it will show at
     const QMargins frame = margins();
     const QRect available = main.screen()->availableGeometry();
@@ -84,7 +84,7 @@ void WindowPlacement::place(WindowId id) {
 }
 
 QMargins WindowPlacement::margins() const {
-    const QWindow* handle = windows_[index(WindowId::Main)]->windowHandle();
+    const QWindow* handle = window_(WindowId::Main).windowHandle();
     const QMargins margins = handle ? handle->frameMargins() : QMargins();
     // While the window manager still builds the frame, Qt can measure it smaller than the window.
     const bool building = margins.left() < 0 || margins.top() < 0 || margins.right() < 0 || margins.bottom() < 0;

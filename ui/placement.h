@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QRect>
 #include <array>
+#include <functional>
 
 #include "engine/layout.h"
 
@@ -31,7 +32,8 @@ QRect placeFrame(WindowId id, const QRect& available, const QRect& mainFrame, co
 // Offscreen there is no desktop, and the windows keep the layout's places.
 class WindowPlacement final : public QObject {
 public:
-    explicit WindowPlacement(std::array<QWidget*, kWindowCount> windows) : windows_(windows) {}
+    // `window` gives each window when it is first placed, so that one made late costs nothing before.
+    explicit WindowPlacement(std::function<QWidget&(WindowId)> window) : window_(std::move(window)) {}
     void beforeShow(WindowId id);
 
 protected:
@@ -41,7 +43,7 @@ private:
     void place(WindowId id);
     QMargins margins() const;
 
-    std::array<QWidget*, kWindowCount> windows_;
+    std::function<QWidget&(WindowId)> window_;
     std::array<bool, kWindowCount> placed_{};
 };
 

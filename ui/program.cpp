@@ -25,7 +25,20 @@ QWidget& Program::window(WindowId id) {
         case WindowId::Residuals: return residuals_;
         case WindowId::Figure: break;
     }
-    return figure_;
+    return figureWindow();
+}
+
+FigureWindow& Program::figureWindow() {
+    if (figure_) return *figure_;
+    figure_ = std::make_unique<FigureWindow>(dialogs_);
+    figure_->onClose([this] { perform([this] { workflow_->close(WindowId::Figure); }); });
+    if (workflow_) showFigure(workflow_->view());
+    return *figure_;
+}
+
+void Program::showFigure(const ViewState& view) {
+    figure_->controls().apply(view.windows[static_cast<size_t>(WindowId::Figure)]);
+    figure_->setPicture(view.picture, view.pictureValues);
 }
 
 std::optional<QString> Program::startUp(const QString& programDirectory) {
@@ -60,7 +73,6 @@ void Program::connectControls() {
     main_.onClose([this] { perform([this] { workflow_->close(WindowId::Main); }); });
     expectedValues_.onClose([this] { perform([this] { workflow_->close(WindowId::ExpectedValues); }); });
     residuals_.onClose([this] { perform([this] { workflow_->close(WindowId::Residuals); }); });
-    figure_.onClose([this] { perform([this] { workflow_->close(WindowId::Figure); }); });
 }
 
 template <typename Action>
@@ -93,12 +105,12 @@ bool Program::eventFilter(QObject* receiver, QEvent* event) {
         return false;
     }
     // The picture window copies the picture with its caption; the others their tables.
-    if (widget->window() == &figure_) {
-        figure_.copyToClipboard();
+    if (figure_ && widget->window() == figure_.get()) {
+        figure_->copyToClipboard();
         return true;
     }
     for (const WindowLayout& layout : windowLayouts()) {
-        if (widget->window() != &window(layout.id)) continue;
+        if (layout.id == WindowId::Figure || widget->window() != &window(layout.id)) continue;
         QGuiApplication::clipboard()->setText(fromCore(workflow_->copyTable(layout.id)));
         return true;
     }
@@ -110,11 +122,11 @@ void Program::showState() {
     main_.controls().apply(view.windows[static_cast<size_t>(WindowId::Main)]);
     expectedValues_.controls().apply(view.windows[static_cast<size_t>(WindowId::ExpectedValues)]);
     residuals_.controls().apply(view.windows[static_cast<size_t>(WindowId::Residuals)]);
-    figure_.controls().apply(view.windows[static_cast<size_t>(WindowId::Figure)]);
-    figure_.setPicture(view.picture, view.pictureValues);
+    if (figure_) showFigure(view);
     for (const WindowLayout& layout : windowLayouts()) {
-        QWidget& w = window(layout.id);
         const bool shown = view.windows[static_cast<size_t>(layout.id)].shown;
+        if (layout.id == WindowId::Figure && !shown && !figure_) continue;
+        QWidget& w = window(layout.id);
         if (shown == w.isVisible()) continue;
         if (shown) placement_.beforeShow(layout.id);
         w.setVisible(shown);

@@ -30,7 +30,8 @@ public:
     MainWindow& mainWindow() { return main_; }
     ExpectedValuesWindow& expectedValuesWindow() { return expectedValues_; }
     ResidualsWindow& residualsWindow() { return residuals_; }
-    FigureWindow& figureWindow() { return figure_; }
+    // Made when first shown or asked for: a start that draws no picture pays nothing for it.
+    FigureWindow& figureWindow();
     QWidget& window(WindowId id);
 
 protected:
@@ -44,6 +45,7 @@ private:
     template <typename Action>
     void perform(Action action);
     void showState();
+    void showFigure(const ViewState& view);
 
     // QApplication hands the user's locale to the C library too. Numbers must be written and
     // read with a point whatever it says, or German settings turn 20.374 into "2,.0374"; so
@@ -55,8 +57,8 @@ private:
     MainWindow main_;
     ExpectedValuesWindow expectedValues_;
     ResidualsWindow residuals_;
-    FigureWindow figure_{dialogs_};
-    WindowPlacement placement_{{&main_, &expectedValues_, &residuals_, &figure_}};
+    std::unique_ptr<FigureWindow> figure_;
+    WindowPlacement placement_{[this](WindowId id) -> QWidget& { return window(id); }};
     std::unique_ptr<Workflow> workflow_;
 };
 
