@@ -50,17 +50,43 @@ void forEachPiece(std::string_view text, char separator, Each each) {
     }
 }
 
-// The text as an input box keeps it: at most kInputBoxCharacters characters, cut before the
-// lead byte of the first one too many, so that no character is split.
+// Code points that join the one before them into the character a user sees: combining marks, the
+// voiced-sound marks of kana, variation selectors, emoji skin tones and tags, and U+200D, which
+// joins the one after it too.
+bool joinsPrevious(char32_t c) {
+    return (c >= 0x0300 && c <= 0x036F) || (c >= 0x1AB0 && c <= 0x1AFF) || (c >= 0x1DC0 && c <= 0x1DFF) ||
+           (c >= 0x20D0 && c <= 0x20FF) || (c >= 0xFE20 && c <= 0xFE2F) || c == 0x3099 || c == 0x309A ||
+           (c >= 0xFE00 && c <= 0xFE0F) || (c >= 0xE0100 && c <= 0xE01EF) || (c >= 0x1F3FB && c <= 0x1F3FF) ||
+           (c >= 0xE0020 && c <= 0xE007F) || c == 0x200D;
+}
+
+bool isRegionalIndicator(char32_t c) { return c >= 0x1F1E6 && c <= 0x1F1FF; }
+
+// The text as an input box keeps it: at most kInputBoxCharacters code points, cut before a whole
+// character as the user sees it, never inside one (a CR LF pair, a letter with its marks, an emoji
+// sequence joined by U+200D, a flag of two regional indicators).
 std::string boxText(std::string text) {
-    size_t characters = 0;
+    std::vector<size_t> starts;  // of each code point: a byte that is no continuation byte
+    std::vector<char32_t> points;
     for (size_t at = 0; at < text.size(); ++at) {
-        const bool lead = (static_cast<unsigned char>(text[at]) & 0xC0) != 0x80;
-        if (lead && ++characters > kInputBoxCharacters) {
-            text.resize(at);
-            break;
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if ((byte & 0xC0) == 0x80) {
+            if (!points.empty()) points.back() = points.back() << 6 | (byte & 0x3F);
+            continue;
         }
+        starts.push_back(at);
+        points.push_back(byte < 0x80 ? byte : byte & (byte >= 0xF0 ? 0x07 : byte >= 0xE0 ? 0x0F : 0x1F));
     }
+    if (points.size() <= kInputBoxCharacters) return text;
+    const auto boundary = [&](size_t k) {  // between points k - 1 and k
+        if ((points[k - 1] == '\r' && points[k] == '\n') || joinsPrevious(points[k]) || points[k - 1] == 0x200D) return false;
+        size_t flags = 0;
+        while (flags < k && isRegionalIndicator(points[k - 1 - flags])) ++flags;
+        return !isRegionalIndicator(points[k]) || flags % 2 == 0;
+    };
+    size_t cut = kInputBoxCharacters;
+    while (cut > 0 && !boundary(cut)) --cut;
+    text.resize(starts[cut]);
     return text;
 }
 
@@ -123,9 +149,11 @@ bool Workflow::paste(std::string_view box, std::string pasted) {
     begin();
     if (view_.exited || view_.question) return true;
     const bool block = pasted.find_first_of("\t\r\n") != std::string::npos;
-    for (int k = 0; k < kCellCount && block; ++k) {
+    for (int k = 0; k < kCellCount; ++k) {
         if (box != indexedName("mat1", k)) continue;
-        pasteBlock(k, pasted);
+        // A cell takes a pasted field as a block does, without the commas that group its digits.
+        if (block) pasteBlock(k, pasted);
+        else *target = boxText(withoutDigitGroups(pasted));
         return true;
     }
     *target = boxText(std::move(pasted));

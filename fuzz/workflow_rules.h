@@ -47,11 +47,17 @@ inline std::size_t characters(std::string_view text) {
     return count;
 }
 
-// A box keeps the start of what was typed, whole characters up to its limit.
+// A box keeps the start of what was typed: all of it that fits, else whole characters up to its limit,
+// cut neither inside a code point nor inside a CR LF pair, before a combining mark, a variation
+// selector or U+200D, or after U+200D.
 inline void checkTyped(const std::string& typed, const std::string& kept) {
     require(typed.starts_with(kept), "a box keeps the start of what was typed", kept);
-    require(characters(kept) == std::min(characters(typed), kInputBoxCharacters), "a box keeps all it can hold");
+    require(characters(typed) <= kInputBoxCharacters ? kept == typed : characters(kept) <= kInputBoxCharacters, "a box keeps all it can hold");
     require(!isValidUtf8(typed) || isValidUtf8(kept), "no character is split", kept);
+    const std::string_view next = std::string_view(typed).substr(kept.size());
+    const bool joined = (kept.ends_with('\r') && next.starts_with('\n')) || kept.ends_with("\u200D") || next.starts_with("\u200D") ||
+                        next.starts_with("\uFE0F") || next.starts_with("\u0301");
+    require(kept == typed || !joined, "no character is split as the user sees it", kept);
 }
 
 // From a new size or new totals until the next test, neither residuals nor the power step are there,

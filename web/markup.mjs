@@ -161,7 +161,8 @@ function panelMarkup(layout, index, windowState, layouts) {
     return tag('section', {
         class: 'panel', 'data-window': layout.name, 'data-kind': 'window', 'aria-label': layout.title, tabindex: -1,
         hidden: !windowState.shown,
-    }, tag('div', { class: 'client' }, client) + menuBar + titleBar);
+    // The menu bar before the controls, as it is read: the first stop of the Tab order.
+    }, menuBar + tag('div', { class: 'client' }, client) + titleBar);
 }
 
 // The body of the page: the four windows as they are at start-up, the live region that tells a
@@ -205,7 +206,8 @@ export function layoutStyles(layouts) {
                 declarations.push(scaled('left', px(rect.left)), scaled('top', px(rect.top)),
                     scaled('width', px(rect.width)), scaled('height', px(rect.height)));
             }
-            if (control.pointSize > 0) declarations.push(font(control.pointSize));
+            // Each its own font size, so that each has the floor of its kind.
+            declarations.push(font(control.pointSize > 0 ? control.pointSize : layout.pointSize > 0 ? layout.pointSize : WINDOW_FONT));
             // One line of text stands in the middle of the box, as in a single-line box.
             if (kind === 'input') declarations.push(scaled('line-height', px(rect.height) - 4));
             const id = `#${controlId(layout.name, control.name).replace(/[()]/g, '\\$&')}`;

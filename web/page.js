@@ -32,6 +32,19 @@ function setText(node, text) {
     if (node.dataset.kind === 'frame') node.firstChild.textContent = text;
     else if (isTextBox(node) || node.tagName === 'BUTTON' || !('value' in node)) node.textContent = text;
     else node.value = text;
+    // A new text is read from its first line, as the desktop's boxes show it, also in a box with the focus.
+    if (node.tagName === 'TEXTAREA') {
+        node.setSelectionRange(0, 0);
+        node.scrollTop = 0;
+    }
+}
+
+// The whole text of a box selected, its closing line breaks too.
+function selectAll(box) {
+    const range = document.createRange();
+    range.selectNodeContents(box);
+    document.getSelection().removeAllRanges();
+    document.getSelection().addRange(range);
 }
 
 // Where the selection stands in a text box, as offsets into its text. Line feeds at the end show
@@ -48,7 +61,7 @@ function selectionIn(box) {
     };
     const range = selection.getRangeAt(0);
     const [start, end] = [offset(range.startContainer, range.startOffset), offset(range.endContainer, range.endOffset)];
-    return [start, start < end && end === text.replace(/\n+$/, '').length ? text.length : end];
+    return [start, start < end && end === text.replace(/[\r\n]+$/, '').length ? text.length : end];
 }
 
 // A box's text as one text node, the caret at `caret`.
@@ -128,6 +141,18 @@ class Page {
     // word on what the box holds.
     connectBox(name, box) {
         const { enter } = box.dataset;  // what Enter does there, from the layout
+        // Tab into a box selects its text, as the desktop's boxes do, so that typing replaces it; so
+        // does the first tap on a box without the focus (the next places the caret); a click places it.
+        let pointer = null;
+        box.addEventListener('pointerdown', (event) => { pointer = document.activeElement === box ? null : event.pointerType; });
+        box.addEventListener('focus', () => {
+            if (pointer === null) selectAll(box);
+        });
+        box.addEventListener('click', () => {
+            if (pointer === 'touch') selectAll(box);
+            pointer = null;
+        });
+        box.addEventListener('blur', () => { pointer = null; });
         box.addEventListener('beforeinput', (event) => {
             const [start, end] = selectionIn(box);
             const deletes = event.inputType.startsWith('delete') && start < end;

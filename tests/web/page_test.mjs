@@ -8,7 +8,7 @@ import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { fileURLToPath } from 'node:url';
 import { after, before, test } from 'node:test';
-import { coreLayouts, launch, serve, typicalRun, withPage } from './browser.mjs';
+import { coreLayouts, launch, run, serve, typicalRun, withPage } from './browser.mjs';
 import { decodeScript, open } from './tomokari_web_script.mjs';
 
 const build = process.env.TOMOKARI_WEB_BUILD;
@@ -98,7 +98,7 @@ test('as the single file opened from disk the page computes as served, and both 
     assert.equal(outputs[1], outputs[0]);
 });
 
-test('Tab follows the keyboard order through what is shown; Enter in a size box presses OK, in a cell moves on', async () => {
+test('Tab follows the keyboard order through what is shown, the menu bar first, and selects a box\'s text; Enter in a size box presses OK, in a cell moves on', async () => {
     const { keyboardOrder } = await coreLayouts(build);
     await withPage(browser, server.url, { script: 'type Text12 2\ntype Text13 3\n' }, async (page) => {
         const size = '[data-window="Form4"] [data-name="Text12"]';
@@ -119,6 +119,17 @@ test('Tab follows the keyboard order through what is shown; Enter in a size box 
             await page.keyboard.press('Tab');
         }
         assert.deepEqual(visited, shown);
+        // The menu bar is the first stop; Tab or Shift+Tab into a box selects its text, so that typing replaces it.
+        await page.mouse.click(2, 2);  // the page's corner, before every window
+        await page.keyboard.press('Tab');
+        assert.equal(await focused(), 'owari');
+        await page.focus(size);
+        for (const [key, text] of [['Tab', '4'], ['Shift+Tab', '1']]) {
+            await page.keyboard.press(key);
+            await page.keyboard.type(text);
+        }
+        const { controls } = JSON.parse(await run(page, 'dump\n')).windows.Form4;
+        assert.deepEqual([controls.Text12.text, controls.Text13.text], ['1', '4']);
         // The phone keyboard's Next (Enter) goes to the next cell shown, and from the last one on.
         for (const [from, to] of [['mat1(0)', 'mat1(1)'], ['mat1(2)', 'mat1(5)'], ['mat1(7)', 'Command7']]) {
             await page.focus(`[data-window="Form4"] [data-name="${from}"]`);
