@@ -1,15 +1,11 @@
 #!/usr/bin/python3
-"""Computes every row of statistics_reference.txt beside this script again, with SciPy: the
-statistics of the engine and the two shipped table files, from a package that shares no code with
-the program or with tools/gentables.cpp (which uses Boost.Math). The tables are the file's own: to
-add a case, add a line "table | 3 4 / 5 6  # what it shows" under a heading and run
-    tests/data/statistics_reference.py
-Needs Debian's python3-scipy and python3-numpy; the suite only reads the file.
+"""Computes the values of every row of statistics_reference.txt beside this script again from the
+row's own inputs, with SciPy (Debian's python3-scipy and python3-numpy), which shares no code with
+the program or with tools/gentables.cpp. The file's header says what the rows hold; the rest of the
+file, headings and notes included, stays as it is. Run it by hand: tests/data/statistics_reference.py
 
-SciPy gives every statistic and table value. Exact fractions (and 60-digit decimals for G2 and
-omega) only decide how a value on a half of its last shown digit rounds, half to even, and
-check SciPy's value; a value nearer a half than the program's doubles can tell is written as
-both neighbours, "1.012|1.013", either of which the suite accepts.
+Exact fractions (and 60-digit decimals for G2 and omega) only decide how a value on or near a half
+of its last shown digit rounds, and check SciPy's value.
 """
 
 import platform
@@ -42,13 +38,10 @@ def df_of(r, c):
 
 
 def dec(x):
-    """A Decimal of x; a fraction whose tie matters ends within 60 digits."""
     return Decimal(x.numerator) / Decimal(x.denominator) if isinstance(x, Fraction) else Decimal(x)
 
 
 def shown(x, decimals):
-    """x rounded half to even and written as the program writes it, without the blank before
-    a value that is not negative: 20, .5, -.341, 2.062."""
     q = dec(x).quantize(Decimal(1).scaleb(-decimals), ROUND_HALF_EVEN)
     if q == 0:
         return "0"
@@ -63,17 +56,15 @@ def halfway(x, decimals):
 
 
 def either(x, decimals):
-    """Both neighbours of a value on (or within a double's error of) a half: "1.012|1.013"."""
     step = Decimal(1).scaleb(-decimals)
     return f"{shown(dec(x).quantize(step, 'ROUND_FLOOR'), decimals)}|{shown(dec(x).quantize(step, 'ROUND_CEILING'), decimals)}"
 
 
 class Notes:
-    """Collects the ties of a row. A value exactly on a half goes to the even neighbour, also
-    when the half is not exact in binary: the program's double then lies within a rounding of
-    it, and scaled by the power of ten it lands on the half, as a hand computation would. A
-    value nearer a half than the program's doubles can tell may go to either neighbour; their
-    error is of the order of 1e-16 N (O - E loses the digits of E): a hundred times that is near."""
+    """The ties of a row. A value exactly on a half goes to the even neighbour, also when the half
+    is not exact in binary: the program's double lies within a rounding of it and, scaled by the
+    power of ten, lands on the half. A value nearer a half than the program's doubles can tell
+    goes to either: their error is of the order of 1e-16 N (O - E loses the digits of E)."""
 
     def __init__(self, total):
         self.ties = []
@@ -97,7 +88,6 @@ def critical(df, alpha):
 
 
 def level(statistic, df):
-    """How many of 5 %, 1 % and 0.1 % the statistic is significant at, from its p value."""
     for alpha in ALPHAS:
         if abs(statistic - critical(df, alpha)) < 2e-5:
             raise SystemExit(f"{statistic} at df {df} lies too near a critical value")
@@ -106,8 +96,6 @@ def level(statistic, df):
 
 
 def required_total(df, omega, shipped=False):
-    """The smallest N whose test at the 5 % level has a power of at least 0.6 for this omega:
-    the noncentral chi-square with noncentrality N omega^2 beyond the central critical value."""
     c = critical(df, 0.05)
     enough = lambda n: stats.ncx2.sf(c, df, n * omega * omega) >= POWER
     low, high = 0, 1
@@ -126,9 +114,7 @@ TOTALS = {df: [required_total(df, step, True) for step in omega_steps()] for df 
 
 
 def estimate(omega2, df, notes):
-    """The program's sentence for omega^2 (exact): below the first step "at least" its total,
-    beyond the last "at most", between two steps the straight line between their totals,
-    here through SciPy's totals, rounded half to even."""
+    """The program's sentence for omega^2 (exact), its line through SciPy's totals."""
     steps = omega_steps()
     count = sum(omega2 > Fraction(s) ** 2 for s in steps)
     totals = TOTALS[df]
@@ -150,9 +136,9 @@ def estimate(omega2, df, notes):
     return f"about {either(number, 0)}"
 
 
-def table_row(cells, note=""):
-    """One table: its rows as lists of cell texts, read as the program reads them (single
-    precision)."""
+def table_row(fields, note):
+    """A table's statistics from its cells, read as the program reads them (single precision)."""
+    cells = [row.split() for row in fields[1].split(" / ")]
     single = [[np.float32(float(t)) for t in row] for row in cells]
     exact = [[Fraction(float(v)) for v in row] for row in single]
     observed = np.array(single, dtype=float)
@@ -165,6 +151,7 @@ def table_row(cells, note=""):
         rows, columns = [sum(row) for row in exact], [sum(col) for col in zip(*exact)]
         e_exact = [[rows[i] * columns[j] / n if n else Fraction(0) for j in range(c)] for i in range(r)]
         expected = contingency.expected_freq(observed) if n else np.zeros((r, c))
+    note = "; ".join(n for n in note.split("; ") if n and not n.startswith(("tie ", "near ")))
     notes = Notes(n)
     fields = [f"{r}x{c} df {df_of(r, c)}", " / ".join(" ".join(row) for row in cells),
               " / ".join(" ".join(notes.text(f"E{i + 1}{j + 1}", e_exact[i][j], 3, expected[i, j]) for j in range(c))
@@ -183,8 +170,6 @@ def table_row(cells, note=""):
             chi2, _, scipy_df, _ = stats.chi2_contingency(observed, correction=False)
             g2 = stats.chi2_contingency(observed, correction=False, lambda_="log-likelihood")[0]
             assert scipy_df == df
-        # The chi2 of each row and each column against its expected values, as the margins
-        # show them; one-row tables show no column sums.
         sums = [notes.text(f"row {i + 1}", sum(parts[i]), 3, stats.chisquare(observed[i], expected[i]).statistic)
                 for i in range(r)]
         if r > 1:
@@ -199,7 +184,7 @@ def table_row(cells, note=""):
                               for o, e in zip(orow, erow))
             fields.append(notes.text("G2", precise, 3, g2) + level(g2, df))
         else:
-            fields.append("none")  # a zero frequency: no logarithm
+            fields.append("none")
         omega2 = chi2_exact / n
         omega = Decimal(omega2.numerator).sqrt() / Decimal(omega2.denominator).sqrt()
         assert abs(float(omega) - np.sqrt(chi2 / float(n))) < 1e-12
@@ -208,41 +193,34 @@ def table_row(cells, note=""):
         fields.append(estimate(omega2, df, notes))
         fields.append(str(required_total(df, float(omega))) if omega2 > 0 else "-")
     comment = "; ".join(([note] if note else []) + notes.ties)
-    return "table " + " | ".join(fields) + (f"  # {comment}" if comment else "")
+    return fields, comment
+
+
+def critical_row(fields, note):
+    df = int(fields[0])
+    values = [critical(df, alpha) for alpha in ALPHAS]
+    assert all(halfway(v, 6) > Decimal("1e-6") and halfway(v, 3) > Decimal("1e-6") for v in values)
+    return [str(df), " ".join(f"{v:.6f}" for v in values), " ".join(shown(v, 3) for v in values)], note
+
+
+def total_row(fields, note):
+    return [fields[0], " ".join(map(str, TOTALS[int(fields[0])]))], note
+
+
+ROWS = {"table": table_row, "critical": critical_row, "total": total_row}
 
 
 def main():
     path = Path(__file__).with_name("statistics_reference.txt")
-    lines = path.read_text().splitlines()
-    kept = lines[lines.index(next(l for l in lines if l.startswith("# ---"))):lines.index("# --- The critical values of chi2prob.dat ---")]
     out = [f"# Statistics computed independently with SciPy {scipy.__version__} (NumPy {np.__version__}, "
-           f"Python {platform.python_version()}; Debian 12's python3-scipy) by statistics_reference.py.",
-           "# Shown values are rounded half to even and written as the program writes them, without the blank",
-           "# before a value that is not negative; * ** *** mark significance at 5 %, 1 %, 0.1 %.",
-           "# table shape df | observed, rows split by / | expected values | the chi2 of each row / of each",
-           "#   column (none for one row) | chi2 | G2, or none for a zero frequency | omega | the total the",
-           "#   program states for a power of 0.6 at 5 % (at least / about / at most: SciPy's totals at the",
-           "#   omega steps, about = the straight line between the two around omega) | SciPy's own total at",
-           "#   that omega, which the statement must not contradict; or, after the expected values, stops",
-           "#   (an expected value of 0). Values to 3 decimals, omega to 4; a|b: either of the two.",
-           "# critical df | 5 %, 1 %, 0.1 % values to the 6 decimals of chi2prob.dat | the same to 3 decimals",
-           "# total df | the nine totals of power06.dat, for omega 0.1, 0.15, ..., 0.5",
-           ""]
-    # The headings and tables as the file has them, each table's own note without the ties.
-    for line in kept:
-        if line.startswith("table "):
-            row, _, comment = line.partition("  # ")
-            note = "; ".join(n for n in comment.split("; ") if n and not n.startswith(("tie ", "near ")))
-            line = table_row([cells.split() for cells in row.split(" | ")[1].split(" / ")], note)
+           f"Python {platform.python_version()}; Debian 12's python3-scipy) by statistics_reference.py."]
+    for line in path.read_text().splitlines()[1:]:
+        row, _, note = line.partition("  # ")
+        kind, _, inputs = row.partition(" ")
+        if kind in ROWS:
+            fields, note = ROWS[kind](inputs.split(" | "), note)
+            line = f"{kind} " + " | ".join(fields) + (f"  # {note}" if note else "")
         out.append(line)
-    out.append("# --- The critical values of chi2prob.dat ---")
-    for df in range(1, 13):
-        values = [critical(df, alpha) for alpha in ALPHAS]
-        assert all(halfway(v, 6) > Decimal("1e-6") and halfway(v, 3) > Decimal("1e-6") for v in values)
-        out.append(f"critical {df} | " + " ".join(f"{v:.6f}" for v in values)
-                   + " | " + " ".join(shown(v, 3) for v in values))
-    out += ["", "# --- The totals of power06.dat ---"]
-    out += [f"total {df} | " + " ".join(map(str, TOTALS[df])) for df in range(1, 13)]
     path.write_text("\n".join(out) + "\n")
 
 
