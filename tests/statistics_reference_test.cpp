@@ -5,12 +5,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "engine/chi_square.h"
 #include "engine/cross_table.h"
+#include "engine/distributions.h"
 #include "engine/power.h"
 #include "engine/residuals.h"
 #include "engine/texts.h"
@@ -147,10 +149,57 @@ void playTotal(const Fields& fields) {
     }
 }
 
+// The p values, densities and power are compared by relative error, as they span hundreds of
+// decades. Both sides take the same doubles and sum series to a term below 1e-16 of the sum, but
+// far in a tail each rounds its own exp(-x/2): at x = 1400 they part by 1.5e-13. 1e-12 holds that
+// with room and still tells a wrong term of a series.
+constexpr double kRelative = 1e-12;
+
+// A value, 0 and the largest double included, within `relative` of the field's.
+bool near(double value, const std::string& field, double relative) {
+    const double expected = std::stod(field);
+    return std::abs(value - expected) <= relative * std::abs(expected);
+}
+
+// "chi2": the upper tail and the density of the central distribution.
+void playChi2(const Fields& fields) {
+    const int df = std::stoi(fields[0]);
+    const double x = std::stod(fields.at(1));
+    EXPECT_TRUE(near(chiSquareUpperTail(x, df), fields.at(2), kRelative)) << chiSquareUpperTail(x, df);
+    EXPECT_TRUE(near(chiSquareDensity(x, df), fields.at(3), kRelative)) << chiSquareDensity(x, df);
+}
+
+// "power": the power of a test, P(X > critical) for the non-central distribution; "limit" the
+// same where the engine takes the normal limit, whose skew puts it some 4e-6 off there.
+void playPower(const Fields& fields, double relative) {
+    const double power = testPower(std::stod(fields.at(1)), std::stoi(fields[0]), std::stod(fields.at(2)));
+    EXPECT_TRUE(near(power, fields.at(3), relative)) << power;
+}
+
+// "needed": the smallest totals for a power of 0.6 and 0.8, exact below a billion, and on the
+// boundary by the engine's own power.
+void playNeeded(const Fields& fields) {
+    const int df = std::stoi(fields[0]);
+    const double critical = std::stod(fields.at(1)), omega = std::stod(fields.at(2));
+    const auto power = [&](double total) { return testPower(critical, df, total * omega * omega); };
+    for (const auto& [target, field] : {std::pair{0.6, fields.at(3)}, {0.8, fields.at(4)}}) {
+        const std::optional<double> total = smallestTotalForPower(target, critical, df, omega);
+        EXPECT_EQ(total.has_value(), field != "none") << "target " << target;
+        if (!total || field == "none") continue;
+        EXPECT_TRUE(near(*total, field, 1e-9)) << "target " << target << ": " << *total;
+        EXPECT_GE(power(*total), target);
+        if (*total > 1) {
+            EXPECT_LT(power(std::min(*total - 1, std::nextafter(*total, 0.0))), target) << *total;
+        }
+    }
+}
+
 // Every row by its kind, the first word of its first field.
 TEST(StatisticsReference, AgreesWithScipy) {
     const std::map<std::string, void (*)(const Fields&)> players = {
-        {"table", playTable}, {"critical", playCritical}, {"total", playTotal}};
+        {"table", playTable}, {"critical", playCritical}, {"total", playTotal}, {"chi2", playChi2},
+        {"power", [](const Fields& f) { playPower(f, kRelative); }}, {"limit", [](const Fields& f) { playPower(f, 1e-5); }},
+        {"needed", playNeeded}};
     std::map<std::string, int> played;
     forEachRow("statistics_reference.txt", " | ", 2, 9, [&](Fields fields) {
         const std::string kind = fields[0].substr(0, fields[0].find(' '));
@@ -162,6 +211,7 @@ TEST(StatisticsReference, AgreesWithScipy) {
     EXPECT_GT(played["table"], 150);
     EXPECT_EQ(played["critical"], kMaxDegreesOfFreedom);
     EXPECT_EQ(played["total"], kMaxDegreesOfFreedom);
+    EXPECT_GT(played["chi2"] + played["power"] + played["needed"], 150);
 }
 
 // The adjusted residuals and their marks as the residuals window shows them, after the steps

@@ -1,16 +1,16 @@
 #!/usr/bin/python3
-"""Computes the values of every row of statistics_reference.txt beside this script again from the
-row's own inputs, with SciPy (Debian's python3-scipy and python3-numpy), which shares no code with
-the program or with tools/gentables.cpp. The file's header says what the rows hold; the rest of the
-file, headings and notes included, stays as it is. Run it by hand: tests/data/statistics_reference.py
-
-Exact fractions (and 60-digit decimals for G2 and omega) only decide how a value on or near a half
-of its last shown digit rounds, and check SciPy's value.
+"""Computes the values of every row of statistics_reference.txt beside it again from the row's own
+inputs with SciPy (Debian's python3-scipy), which shares no code with the program but Boost's
+non-central series, checked below another way; the rest of the file stays as it is. Run it by hand: tests/data/statistics_reference.py
+Exact fractions (and 60-digit decimals for G2 and omega) only decide how a value on or near a half of
+its last shown digit rounds, and check SciPy's value.
 """
 
+import math
 import platform
 from decimal import Decimal, ROUND_HALF_EVEN, getcontext
 from fractions import Fraction
+from itertools import accumulate
 from pathlib import Path
 
 import numpy as np
@@ -23,14 +23,9 @@ ALPHAS = (0.05, 0.01, 0.001)
 POWER = 0.6
 
 
-def omega_steps():
-    # The program's steps come from a loop adding 0.05 in double precision (0.49999999999999994
-    # for the last); a total at 0.5 is therefore an "at most", not an interpolation.
-    steps, omega = [], 0.1
-    for _ in range(9):
-        steps.append(omega)
-        omega += 0.05
-    return steps
+# The program's steps come from a loop adding 0.05 in double precision (0.49999999999999994 for the
+# last); a total at 0.5 is therefore an "at most", not an interpolation.
+OMEGA_STEPS = list(accumulate([0.05] * 8, initial=0.1))
 
 
 def df_of(r, c):
@@ -95,27 +90,41 @@ def level(statistic, df):
     return "*" * sum(p < alpha for alpha in ALPHAS)
 
 
-def required_total(df, omega, shipped=False):
-    c = critical(df, 0.05)
-    enough = lambda n: stats.ncx2.sf(c, df, n * omega * omega) >= POWER
+def power(c, df, lam):
+    if lam < 4e9:
+        return stats.ncx2.sf(c, df, lam)
+    # SciPy's series end where lambda / 2 leaves an int; the exact value for df 1, where X is
+    # (Z + sqrt(lambda))^2, bounds every other df from below.
+    one = stats.norm.sf(math.sqrt(c) - math.sqrt(lam)) + stats.norm.cdf(-math.sqrt(c) - math.sqrt(lam))
+    assert df == 1 or one == 1
+    return one
+
+
+def smallest_total(target, c, df, omega, margin=0.0):
+    """The smallest whole N whose power at lambda = N omega^2 reaches target, or None."""
+    if omega == 0 or not math.isfinite(omega):
+        return None
+    reaches = lambda n: power(c, df, float(n) * omega * omega) >= target
     low, high = 0, 1
-    while not enough(high):
+    while not reaches(high):
         low, high = high, high * 2
+        if high > np.finfo(float).max:
+            return None
     while high - low > 1:
         middle = (low + high) // 2
-        low, high = (low, middle) if enough(middle) else (middle, high)
-    # A shipped total must not hang on the last digits of the power.
-    margin = min(abs(stats.ncx2.sf(c, df, n * omega * omega) - POWER) for n in (high - 1, high))
-    assert margin > 1e-7 or not shipped, f"power too near 0.6 at df {df}, omega {omega}"
+        low, high = (low, middle) if reaches(middle) else (middle, high)
+    # Totals below a billion are compared exactly: they must not hang on the power's last digits.
+    nearest = min(abs(power(c, df, float(n) * omega * omega) - target) for n in (high - 1, high))
+    assert high > 1e9 or nearest > margin, f"power too near {target} at df {df}, omega {omega}"
     return high
 
 
-TOTALS = {df: [required_total(df, step, True) for step in omega_steps()] for df in range(1, 13)}
+TOTALS = {df: [smallest_total(POWER, critical(df, 0.05), df, step, 1e-7) for step in OMEGA_STEPS] for df in range(1, 13)}
 
 
 def estimate(omega2, df, notes):
     """The program's sentence for omega^2 (exact), its line through SciPy's totals."""
-    steps = omega_steps()
+    steps = OMEGA_STEPS
     count = sum(omega2 > Fraction(s) ** 2 for s in steps)
     totals = TOTALS[df]
     if count == 0:
@@ -191,7 +200,7 @@ def table_row(fields, note):
         root = Fraction(int(Decimal(omega2.numerator).sqrt()), int(Decimal(omega2.denominator).sqrt()))
         fields.append(notes.text("omega", root if root * root == omega2 else omega, 4))
         fields.append(estimate(omega2, df, notes))
-        fields.append(str(required_total(df, float(omega))) if omega2 > 0 else "-")
+        fields.append(str(smallest_total(POWER, critical(df, 0.05), df, float(omega))) if omega2 > 0 else "-")
     comment = "; ".join(([note] if note else []) + notes.ties)
     return fields, comment
 
@@ -207,7 +216,32 @@ def total_row(fields, note):
     return [fields[0], " ".join(map(str, TOTALS[int(fields[0])]))], note
 
 
-ROWS = {"table": table_row, "critical": critical_row, "total": total_row}
+def chi2_row(fields, note):
+    df, x = int(fields[0]), float(fields[1])
+    values = stats.chi2.sf(x, df), min(stats.chi2.pdf(x, df), np.finfo(float).max)
+    assert all(v == 0 or v >= np.finfo(float).tiny for v in values), f"{x}: a subnormal value"
+    return fields[:2] + [repr(float(v)) for v in values], note
+
+
+def power_row(fields, note):
+    df, c, lam = int(fields[0]), float(fields[1]), float(fields[2])
+    value = power(c, df, lam)
+    # SciPy's ncx2 runs Boost's series, as the program does; the Poisson mixture of its central tails
+    # (cephes) checks it.
+    if 0 < lam <= 1e4:
+        k = np.arange(0, int(lam + 40 * math.sqrt(lam) + 100))
+        assert math.isclose(value, np.sum(stats.poisson.pmf(k, lam / 2) * stats.chi2.sf(c, df + 2 * k)), rel_tol=1e-9)
+    return fields[:3] + [repr(float(value))], note
+
+
+def needed_row(fields, note):
+    df, c, omega = int(fields[0]), float(fields[1]), float(fields[2])
+    totals = [smallest_total(target, c, df, omega, 1e-11) for target in (0.6, 0.8)]
+    return fields[:3] + ["none" if n is None else str(n) if n < 2 ** 53 else repr(float(n)) for n in totals], note
+
+
+ROWS = {"table": table_row, "critical": critical_row, "total": total_row, "chi2": chi2_row, "power": power_row,
+        "limit": power_row, "needed": needed_row}
 
 
 def main():
