@@ -250,9 +250,10 @@ def main():
            f"Python {platform.python_version()}; Debian 12's python3-scipy) by statistics_reference.py."]
     for line in path.read_text().splitlines()[1:]:
         row, _, note = line.partition("  # ")
-        kind, _, inputs = row.partition(" ")
+        fields = row.split(" | ")
+        kind, _, fields[0] = fields[0].partition(" ")
         if kind in ROWS:
-            fields, note = ROWS[kind](inputs.split(" | "), note)
+            fields, note = ROWS[kind](fields, note)
             line = f"{kind} " + " | ".join(fields) + (f"  # {note}" if note else "")
         out.append(line)
     path.write_text("\n".join(out) + "\n")
