@@ -1,10 +1,9 @@
 #!/usr/bin/python3
-"""Computes the values of every row of statistics_reference.txt beside it again from the row's own
-inputs with SciPy (Debian's python3-scipy), which shares no code with the program but Boost's
-non-central series, checked below another way; the rest of the file stays as it is. Run it by hand: tests/data/statistics_reference.py
-Exact fractions (and 60-digit decimals for G2 and omega) only decide how a value on or near a half of
-its last shown digit rounds, and check SciPy's value.
-"""
+"""Computes every row of statistics_reference.txt beside it again from the row's own inputs with
+SciPy (Debian's python3-scipy), which shares no code with the program but Boost's non-central
+series, checked another way below; the rest of the file stays as it is. Run it by hand.
+Exact fractions (and 60-digit decimals for G2 and omega) only decide how a value on or near a half
+of its last shown digit rounds, and check SciPy's value."""
 
 import math
 import platform
@@ -56,10 +55,9 @@ def either(x, decimals):
 
 
 class Notes:
-    """The ties of a row. A value exactly on a half goes to the even neighbour, also when the half
-    is not exact in binary: the program's double lies within a rounding of it and, scaled by the
-    power of ten, lands on the half. A value nearer a half than the program's doubles can tell
-    goes to either: their error is of the order of 1e-16 N (O - E loses the digits of E)."""
+    """The ties of a row. A value on a half goes to the even neighbour, also when the half is not
+    exact in binary (the program's double, scaled by the power of ten, lands on it); one nearer a
+    half than the program's doubles can tell (some 1e-16 N: O - E loses E's digits) to either."""
 
     def __init__(self, total):
         self.ties = []
