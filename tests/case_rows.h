@@ -1,9 +1,10 @@
 #pragma once
-// Plays case files, one case a row, tab-separated: the rows and the escapes of their texts, shared
-// by the drivers of the numbers layer and of the table files.
+// Plays case files, one case a row: the rows, and the escapes of the texts of the tab-separated
+// files of the numbers layer and of the table files.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -21,27 +22,24 @@ namespace tomokari::cases {
 
 namespace fs = std::filesystem;
 
-// Calls play(fields) for every case of the file, whose rows must have `fewest` to `most` fields.
+// Calls play(fields) for every row of the file `name` in TOMOKARI_CASES_DIR, traced by its name
+// and line: blank lines and lines that start with '#' are skipped, a trailing "  # note" is cut,
+// and the rest is split at `separator` into `fewest` to `most` fields.
 template <typename Play>
-inline void forEachRow(const std::string& name, size_t fewest, size_t most, Play play) {
+inline void forEachRow(const std::string& name, std::string_view separator, size_t fewest, size_t most, Play play) {
     std::ifstream in(fs::path(TOMOKARI_CASES_DIR) / name, std::ios::binary);
     EXPECT_TRUE(in.is_open()) << name;
     std::string line;
     for (int n = 1; std::getline(in, line); ++n) {
         if (line.empty() || line[0] == '#') continue;
         SCOPED_TRACE(name + ":" + std::to_string(n));
+        line.erase(std::min(line.find("  #"), line.size()));
         std::vector<std::string> row;
-        std::istringstream split(line);
-        for (std::string field; std::getline(split, field, '\t');) row.push_back(field);
+        for (size_t at; (at = line.find(separator)) != std::string::npos; line.erase(0, at + separator.size())) row.push_back(line.substr(0, at));
+        row.push_back(line);
         if (row.size() >= fewest && row.size() <= most) play(row);
         else ADD_FAILURE() << row.size() << " fields";
     }
-}
-
-// The same for files whose rows all have `fields` fields.
-template <typename Play>
-inline void forEachRow(const std::string& name, size_t fields, Play play) {
-    forEachRow(name, fields, fields, play);
 }
 
 // Slot n (from 1, row-major) of a table file of canonical numbers: critical value (df, level)

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 TEST(Numbers, NumberReadings) {
     // Given a directory, every text up to libFuzzer's default length seeds the cell fuzzer.
     const char* corpus = std::getenv("TOMOKARI_SEED_CORPUS");
-    forEachRow("number_cases.txt", 3, [&](const std::vector<std::string>& fields) {
+    forEachRow("number_cases.txt", "\t", 3, 3, [&](const std::vector<std::string>& fields) {
         const std::string& syntax = fields[0];
         const std::string text = unescaped(fields[1]);
         std::optional<double> got = readNumber<double>(text, syntax == "cell" ? kCellSyntax : kEntrySyntax);
@@ -31,7 +31,7 @@ TEST(Numbers, NumberReadings) {
 }
 
 TEST(Numbers, NumberTexts) {
-    forEachRow("number_texts.txt", 3, [](const std::vector<std::string>& fields) {
+    forEachRow("number_texts.txt", "\t", 3, 3, [](const std::vector<std::string>& fields) {
         const std::string& function = fields[0];
         std::string number;
         int decimals = 0;
@@ -52,7 +52,7 @@ TEST(Numbers, NumberTexts) {
 
 // A field pasted from a spreadsheet: the text it keeps once its digit groups are gone.
 TEST(Numbers, DigitGroups) {
-    forEachRow("digit_groups.txt", 2, [](const std::vector<std::string>& fields) {
+    forEachRow("digit_groups.txt", "\t", 2, 2, [](const std::vector<std::string>& fields) {
         EXPECT_EQ(withoutDigitGroups(unescaped(fields[0])), unescaped(fields[1]));
     });
 }

@@ -25,7 +25,7 @@ bool place(const fs::path& file, const std::string& contents) {
 
 TEST(Cases, TableFiles) {
     const fs::path base = fs::temp_directory_path() / ("tomokari-cases-" + std::to_string(std::random_device{}()));
-    forEachRow("table_files.txt", 3, 4, [&](const std::vector<std::string>& fields) {
+    forEachRow("table_files.txt", "\t", 3, 4, [&](const std::vector<std::string>& fields) {
         fs::remove_all(base);
         const fs::path dir = base / (fields.size() == 4 ? unescaped(fields[3]) : "tables");
         fs::create_directories(dir);

@@ -1,20 +1,15 @@
 #!/usr/bin/python3
-"""Computes every row of statistics_reference.txt beside this script again, with SciPy: the
-statistics of the engine and the two shipped table files, from a package that shares no code with
-the program or with tools/gentables.cpp (which uses Boost.Math). The tables are the file's own: to
-add a case, add a line "table | 3 4 / 5 6  # what it shows" under a heading and run
-    tests/data/statistics_reference.py
-Needs Debian's python3-scipy and python3-numpy; the suite only reads the file.
+"""Computes every row of statistics_reference.txt beside it again from the row's own inputs with
+SciPy (Debian's python3-scipy), which shares no code with the program but Boost's non-central
+series, checked another way below; the rest of the file stays as it is. Run it by hand.
+Exact fractions (and 60-digit decimals for G2 and omega) only decide how a value on or near a half
+of its last shown digit rounds, and check SciPy's value."""
 
-SciPy gives every statistic and table value. Exact fractions (and 60-digit decimals for G2 and
-omega) only decide how a value on a half of its last shown digit rounds, half to even, and
-check SciPy's value; a value nearer a half than the program's doubles can tell is written as
-both neighbours, "1.012|1.013", either of which the suite accepts.
-"""
-
+import math
 import platform
 from decimal import Decimal, ROUND_HALF_EVEN, getcontext
 from fractions import Fraction
+from itertools import accumulate
 from pathlib import Path
 
 import numpy as np
@@ -27,14 +22,9 @@ ALPHAS = (0.05, 0.01, 0.001)
 POWER = 0.6
 
 
-def omega_steps():
-    # The program's steps come from a loop adding 0.05 in double precision (0.49999999999999994
-    # for the last); a total at 0.5 is therefore an "at most", not an interpolation.
-    steps, omega = [], 0.1
-    for _ in range(9):
-        steps.append(omega)
-        omega += 0.05
-    return steps
+# The program's steps come from a loop adding 0.05 in double precision (0.49999999999999994 for the
+# last); a total at 0.5 is therefore an "at most", not an interpolation.
+OMEGA_STEPS = list(accumulate([0.05] * 8, initial=0.1))
 
 
 def df_of(r, c):
@@ -42,13 +32,10 @@ def df_of(r, c):
 
 
 def dec(x):
-    """A Decimal of x; a fraction whose tie matters ends within 60 digits."""
     return Decimal(x.numerator) / Decimal(x.denominator) if isinstance(x, Fraction) else Decimal(x)
 
 
 def shown(x, decimals):
-    """x rounded half to even and written as the program writes it, without the blank before
-    a value that is not negative: 20, .5, -.341, 2.062."""
     q = dec(x).quantize(Decimal(1).scaleb(-decimals), ROUND_HALF_EVEN)
     if q == 0:
         return "0"
@@ -63,17 +50,14 @@ def halfway(x, decimals):
 
 
 def either(x, decimals):
-    """Both neighbours of a value on (or within a double's error of) a half: "1.012|1.013"."""
     step = Decimal(1).scaleb(-decimals)
     return f"{shown(dec(x).quantize(step, 'ROUND_FLOOR'), decimals)}|{shown(dec(x).quantize(step, 'ROUND_CEILING'), decimals)}"
 
 
 class Notes:
-    """Collects the ties of a row. A value exactly on a half goes to the even neighbour, also
-    when the half is not exact in binary: the program's double then lies within a rounding of
-    it, and scaled by the power of ten it lands on the half, as a hand computation would. A
-    value nearer a half than the program's doubles can tell may go to either neighbour; their
-    error is of the order of 1e-16 N (O - E loses the digits of E): a hundred times that is near."""
+    """The ties of a row. A value on a half goes to the even neighbour, also when the half is not
+    exact in binary (the program's double, scaled by the power of ten, lands on it); one nearer a
+    half than the program's doubles can tell (some 1e-16 N: O - E loses E's digits) to either."""
 
     def __init__(self, total):
         self.ties = []
@@ -97,7 +81,6 @@ def critical(df, alpha):
 
 
 def level(statistic, df):
-    """How many of 5 %, 1 % and 0.1 % the statistic is significant at, from its p value."""
     for alpha in ALPHAS:
         if abs(statistic - critical(df, alpha)) < 2e-5:
             raise SystemExit(f"{statistic} at df {df} lies too near a critical value")
@@ -105,31 +88,41 @@ def level(statistic, df):
     return "*" * sum(p < alpha for alpha in ALPHAS)
 
 
-def required_total(df, omega, shipped=False):
-    """The smallest N whose test at the 5 % level has a power of at least 0.6 for this omega:
-    the noncentral chi-square with noncentrality N omega^2 beyond the central critical value."""
-    c = critical(df, 0.05)
-    enough = lambda n: stats.ncx2.sf(c, df, n * omega * omega) >= POWER
+def power(c, df, lam):
+    if lam < 4e9:
+        return stats.ncx2.sf(c, df, lam)
+    # SciPy's series end where lambda / 2 leaves an int; the exact value for df 1, where X is
+    # (Z + sqrt(lambda))^2, bounds every other df from below.
+    one = stats.norm.sf(math.sqrt(c) - math.sqrt(lam)) + stats.norm.cdf(-math.sqrt(c) - math.sqrt(lam))
+    assert df == 1 or one == 1
+    return one
+
+
+def smallest_total(target, c, df, omega, margin=0.0):
+    """The smallest whole N whose power at lambda = N omega^2 reaches target, or None."""
+    if omega == 0 or not math.isfinite(omega):
+        return None
+    reaches = lambda n: power(c, df, float(n) * omega * omega) >= target
     low, high = 0, 1
-    while not enough(high):
+    while not reaches(high):
         low, high = high, high * 2
+        if high > np.finfo(float).max:
+            return None
     while high - low > 1:
         middle = (low + high) // 2
-        low, high = (low, middle) if enough(middle) else (middle, high)
-    # A shipped total must not hang on the last digits of the power.
-    margin = min(abs(stats.ncx2.sf(c, df, n * omega * omega) - POWER) for n in (high - 1, high))
-    assert margin > 1e-7 or not shipped, f"power too near 0.6 at df {df}, omega {omega}"
+        low, high = (low, middle) if reaches(middle) else (middle, high)
+    # Totals below a billion are compared exactly: they must not hang on the power's last digits.
+    nearest = min(abs(power(c, df, float(n) * omega * omega) - target) for n in (high - 1, high))
+    assert high > 1e9 or nearest > margin, f"power too near {target} at df {df}, omega {omega}"
     return high
 
 
-TOTALS = {df: [required_total(df, step, True) for step in omega_steps()] for df in range(1, 13)}
+TOTALS = {df: [smallest_total(POWER, critical(df, 0.05), df, step, 1e-7) for step in OMEGA_STEPS] for df in range(1, 13)}
 
 
 def estimate(omega2, df, notes):
-    """The program's sentence for omega^2 (exact): below the first step "at least" its total,
-    beyond the last "at most", between two steps the straight line between their totals,
-    here through SciPy's totals, rounded half to even."""
-    steps = omega_steps()
+    """The program's sentence for omega^2 (exact), its line through SciPy's totals."""
+    steps = OMEGA_STEPS
     count = sum(omega2 > Fraction(s) ** 2 for s in steps)
     totals = TOTALS[df]
     if count == 0:
@@ -150,9 +143,9 @@ def estimate(omega2, df, notes):
     return f"about {either(number, 0)}"
 
 
-def table_row(cells, note=""):
-    """One table: its rows as lists of cell texts, read as the program reads them (single
-    precision)."""
+def table_row(fields, note):
+    """A table's statistics from its cells, read as the program reads them (single precision)."""
+    cells = [row.split() for row in fields[1].split(" / ")]
     single = [[np.float32(float(t)) for t in row] for row in cells]
     exact = [[Fraction(float(v)) for v in row] for row in single]
     observed = np.array(single, dtype=float)
@@ -165,6 +158,7 @@ def table_row(cells, note=""):
         rows, columns = [sum(row) for row in exact], [sum(col) for col in zip(*exact)]
         e_exact = [[rows[i] * columns[j] / n if n else Fraction(0) for j in range(c)] for i in range(r)]
         expected = contingency.expected_freq(observed) if n else np.zeros((r, c))
+    note = "; ".join(n for n in note.split("; ") if n and not n.startswith(("tie ", "near ")))
     notes = Notes(n)
     fields = [f"{r}x{c} df {df_of(r, c)}", " / ".join(" ".join(row) for row in cells),
               " / ".join(" ".join(notes.text(f"E{i + 1}{j + 1}", e_exact[i][j], 3, expected[i, j]) for j in range(c))
@@ -183,8 +177,6 @@ def table_row(cells, note=""):
             chi2, _, scipy_df, _ = stats.chi2_contingency(observed, correction=False)
             g2 = stats.chi2_contingency(observed, correction=False, lambda_="log-likelihood")[0]
             assert scipy_df == df
-        # The chi2 of each row and each column against its expected values, as the margins
-        # show them; one-row tables show no column sums.
         sums = [notes.text(f"row {i + 1}", sum(parts[i]), 3, stats.chisquare(observed[i], expected[i]).statistic)
                 for i in range(r)]
         if r > 1:
@@ -199,50 +191,69 @@ def table_row(cells, note=""):
                               for o, e in zip(orow, erow))
             fields.append(notes.text("G2", precise, 3, g2) + level(g2, df))
         else:
-            fields.append("none")  # a zero frequency: no logarithm
+            fields.append("none")
         omega2 = chi2_exact / n
         omega = Decimal(omega2.numerator).sqrt() / Decimal(omega2.denominator).sqrt()
         assert abs(float(omega) - np.sqrt(chi2 / float(n))) < 1e-12
         root = Fraction(int(Decimal(omega2.numerator).sqrt()), int(Decimal(omega2.denominator).sqrt()))
         fields.append(notes.text("omega", root if root * root == omega2 else omega, 4))
         fields.append(estimate(omega2, df, notes))
-        fields.append(str(required_total(df, float(omega))) if omega2 > 0 else "-")
+        fields.append(str(smallest_total(POWER, critical(df, 0.05), df, float(omega))) if omega2 > 0 else "-")
     comment = "; ".join(([note] if note else []) + notes.ties)
-    return "table " + " | ".join(fields) + (f"  # {comment}" if comment else "")
+    return fields, comment
+
+
+def critical_row(fields, note):
+    df = int(fields[0])
+    values = [critical(df, alpha) for alpha in ALPHAS]
+    assert all(halfway(v, 6) > Decimal("1e-6") and halfway(v, 3) > Decimal("1e-6") for v in values)
+    return [str(df), " ".join(f"{v:.6f}" for v in values), " ".join(shown(v, 3) for v in values)], note
+
+
+def total_row(fields, note):
+    return [fields[0], " ".join(map(str, TOTALS[int(fields[0])]))], note
+
+
+def chi2_row(fields, note):
+    df, x = int(fields[0]), float(fields[1])
+    values = stats.chi2.sf(x, df), min(stats.chi2.pdf(x, df), np.finfo(float).max)
+    assert all(v == 0 or v >= np.finfo(float).tiny for v in values), f"{x}: a subnormal value"
+    return fields[:2] + [repr(float(v)) for v in values], note
+
+
+def power_row(fields, note):
+    df, c, lam = int(fields[0]), float(fields[1]), float(fields[2])
+    value = power(c, df, lam)
+    # SciPy's ncx2 runs Boost's series, as the program does; the Poisson mixture of its central tails
+    # (cephes) checks it.
+    if 0 < lam <= 1e4:
+        k = np.arange(0, int(lam + 40 * math.sqrt(lam) + 100))
+        assert math.isclose(value, np.sum(stats.poisson.pmf(k, lam / 2) * stats.chi2.sf(c, df + 2 * k)), rel_tol=1e-9)
+    return fields[:3] + [repr(float(value))], note
+
+
+def needed_row(fields, note):
+    df, c, omega = int(fields[0]), float(fields[1]), float(fields[2])
+    totals = [smallest_total(target, c, df, omega, 1e-11) for target in (0.6, 0.8)]
+    return fields[:3] + ["none" if n is None else str(n) if n < 2 ** 53 else repr(float(n)) for n in totals], note
+
+
+ROWS = {"table": table_row, "critical": critical_row, "total": total_row, "chi2": chi2_row, "power": power_row,
+        "limit": power_row, "needed": needed_row}
 
 
 def main():
     path = Path(__file__).with_name("statistics_reference.txt")
-    lines = path.read_text().splitlines()
-    kept = lines[lines.index(next(l for l in lines if l.startswith("# ---"))):lines.index("# --- The critical values of chi2prob.dat ---")]
     out = [f"# Statistics computed independently with SciPy {scipy.__version__} (NumPy {np.__version__}, "
-           f"Python {platform.python_version()}; Debian 12's python3-scipy) by statistics_reference.py.",
-           "# Shown values are rounded half to even and written as the program writes them, without the blank",
-           "# before a value that is not negative; * ** *** mark significance at 5 %, 1 %, 0.1 %.",
-           "# table shape df | observed, rows split by / | expected values | the chi2 of each row / of each",
-           "#   column (none for one row) | chi2 | G2, or none for a zero frequency | omega | the total the",
-           "#   program states for a power of 0.6 at 5 % (at least / about / at most: SciPy's totals at the",
-           "#   omega steps, about = the straight line between the two around omega) | SciPy's own total at",
-           "#   that omega, which the statement must not contradict; or, after the expected values, stops",
-           "#   (an expected value of 0). Values to 3 decimals, omega to 4; a|b: either of the two.",
-           "# critical df | 5 %, 1 %, 0.1 % values to the 6 decimals of chi2prob.dat | the same to 3 decimals",
-           "# total df | the nine totals of power06.dat, for omega 0.1, 0.15, ..., 0.5",
-           ""]
-    # The headings and tables as the file has them, each table's own note without the ties.
-    for line in kept:
-        if line.startswith("table "):
-            row, _, comment = line.partition("  # ")
-            note = "; ".join(n for n in comment.split("; ") if n and not n.startswith(("tie ", "near ")))
-            line = table_row([cells.split() for cells in row.split(" | ")[1].split(" / ")], note)
+           f"Python {platform.python_version()}; Debian 12's python3-scipy) by statistics_reference.py."]
+    for line in path.read_text().splitlines()[1:]:
+        row, _, note = line.partition("  # ")
+        fields = row.split(" | ")
+        kind, _, fields[0] = fields[0].partition(" ")
+        if kind in ROWS:
+            fields, note = ROWS[kind](fields, note)
+            line = f"{kind} " + " | ".join(fields) + (f"  # {note}" if note else "")
         out.append(line)
-    out.append("# --- The critical values of chi2prob.dat ---")
-    for df in range(1, 13):
-        values = [critical(df, alpha) for alpha in ALPHAS]
-        assert all(halfway(v, 6) > Decimal("1e-6") and halfway(v, 3) > Decimal("1e-6") for v in values)
-        out.append(f"critical {df} | " + " ".join(f"{v:.6f}" for v in values)
-                   + " | " + " ".join(shown(v, 3) for v in values))
-    out += ["", "# --- The totals of power06.dat ---"]
-    out += [f"total {df} | " + " ".join(map(str, TOTALS[df])) for df in range(1, 13)]
     path.write_text("\n".join(out) + "\n")
 
 
