@@ -27,7 +27,7 @@ if [ "${1:-}" = count ]; then
     exit 0
 fi
 
-packages=(cmake make g++ clang libclang-rt-14-dev qt6-base-dev qt6-translations-l10n libgl-dev libxcb1-dev libboost-dev
+packages=(cmake make g++ clang libclang-rt-14-dev qt6-base-dev qt6-svg-dev qt6-translations-l10n libgl-dev libxcb1-dev libboost-dev
     libgtest-dev fonts-ipafont-gothic fonts-noto-cjk file locales)
 # The window tests on a desktop of their own: an X server without a screen and a window manager.
 desktop_packages=(xvfb openbox)

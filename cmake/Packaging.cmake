@@ -108,7 +108,7 @@ if(TOMOKARI_DPKG_SHLIBDEPS)
 else()
   # Without dpkg-dev, name the libraries by hand (Debian 12 ships Qt 6.4).
   set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), libstdc++6, libc6, ${TOMOKARI_DEB_RUNTIME}")
+    "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), libqt6svg6 (>= 6.4), libstdc++6, libc6, ${TOMOKARI_DEB_RUNTIME}")
 endif()
 
 include(CPack)
