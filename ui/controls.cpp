@@ -148,7 +148,15 @@ void PictureBox::setSvg(const QByteArray& svg) {
     if (svg == svg_) return;
     svg_ = svg;
     if (!renderer_) renderer_ = new QSvgRenderer(this);
-    renderer_->load(svg_);
+    // Qt's renderer takes the first family of a list as a name: drawn with the windows' own
+    // Japanese font instead, whichever was found (a saved picture keeps the list).
+    QByteArray drawn = svg_;
+    const qsizetype start = drawn.indexOf("font-family=\"");
+    if (start >= 0) {
+        const qsizetype from = start + 13, end = drawn.indexOf('"', from);
+        drawn.replace(from, end - from, QFontInfo(font()).family().toUtf8());
+    }
+    renderer_->load(drawn);
     update();
 }
 
