@@ -157,6 +157,7 @@ void drawTest(Svg& svg, const TestPanel& t, double top) {
         density.emplace_back(x, y);
         if (k >= kSamples / 40) highest = std::max(highest, y);
     }
+    if (!(highest > 0)) highest = 1;  // no density a double holds there: a flat line
     const auto yAt = [&](double density) { return bottom - (bottom - plotTop) * std::min(density, highest) / highest; };
     const auto area = [&](double from) {
         std::vector<std::pair<double, double>> points{{xAt(from), bottom}, {xAt(from), yAt(chiSquareDensity(from, t.df))}};
@@ -179,7 +180,7 @@ void drawTest(Svg& svg, const TestPanel& t, double top) {
     const auto mark = [&](const char* id, double value, double p, int level, const std::string& name, double row, bool star) {
         svg.group(id, [&] {
             const double x = xAt(value);
-            svg.line(x, plotTop - 6, x, bottom, "#08306b", 1.5, star ? "4,2" : nullptr);
+            svg.line(x, plotTop - 6, x, bottom, "#08306b", 1.5, star ? "4,2" : "none");
             if (far(value)) {
                 svg.path({{x - 10, bottom - 12}, {x, bottom - 6}, {x - 10, bottom}}, "#08306b");
             } else if (star) {
@@ -264,12 +265,18 @@ void drawResiduals(Svg& svg, const ResidualPanel& r, double top) {
     svg.text(kLeft + 314, legendTop + 10, "多い", 10, "start");
 }
 
+// Why no power curve is drawn: no total reaches 0.8 (and for ω 0 none reaches 0.6 either).
+std::string noCurve(const PowerPanel& w) {
+    return w.omega == 0 ? "ω が 0 なので、検定力 0.6 に届く全データ数 N はありません。"
+                        : "検定力 0.8 に届く全データ数 N が扱える数を超えるので、曲線は描けません。";
+}
+
 void drawPower(Svg& svg, const PowerPanel& w, double top) {
     svg.text(8, top + 14, "検定力（α=5%、ω=" + roundedText(w.omega, 4) + "、df=" + signedNumberText(w.df) + "）と全データ数 N", 12,
              "start", "#000", true);
     const double bottom = top + 150, plotTop = top + 28;
     if (!w.totalFor08) {
-        svg.text(kWidth / 2, top + 90, "ω が 0 なので、検定力 0.6 に届く全データ数 N はありません。", 11, "middle");
+        svg.text(kWidth / 2, top + 90, noCurve(w), 11, "middle");
         return;
     }
     const double end = 1.1 * std::max(*w.totalFor08, w.total);
@@ -403,9 +410,9 @@ std::string figureCaption(const Figure& figure) {
     if (const auto& w = figure.power) {
         lines += kLineBreak + std::string("検定力（α=5%、ω=") + roundedText(w->omega, 4) + "）：N=" + signedNumberText(w->total) +
                  " で" + roundedText(w->powerAtTotal, 3) + "。";
-        lines += w->totalFor06 ? "検定力 0.6 には N=" + signedNumberText(*w->totalFor06) + "、0.8 には N=" + signedNumberText(*w->totalFor08) +
+        lines += w->totalFor08 ? "検定力 0.6 には N=" + signedNumberText(*w->totalFor06) + "、0.8 には N=" + signedNumberText(*w->totalFor08) +
                                      " が必要です。"
-                               : std::string("ω が 0 なので、どの N でも検定力は 0.6 に届きません。");
+                               : noCurve(*w);
         lines += kLineBreak + std::string("※検定力分析の報告は ω を 0.05 刻みの表から補間して読むので、必要な全データ数が曲線の N と少し違うことがあります。");
     }
     return lines;
