@@ -66,6 +66,7 @@ bool isRegionalIndicator(char32_t c) { return c >= 0x1F1E6 && c <= 0x1F1FF; }
 // character as the user sees it, never inside one (a CR LF pair, a letter with its marks, an emoji
 // sequence joined by U+200D, a flag of two regional indicators).
 std::string boxText(std::string text) {
+    if (text.size() <= kInputBoxCharacters) return text;  // fewer bytes than the limit's characters
     std::vector<size_t> starts;  // of each code point: a byte that is no continuation byte
     std::vector<char32_t> points;
     for (size_t at = 0; at < text.size(); ++at) {
