@@ -10,7 +10,9 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QImage>
 #include <QLabel>
+#include <QMimeData>
 #include <QLibraryInfo>
 #include <QMenu>
 #include <QLineEdit>
@@ -67,6 +69,14 @@ TEST_F(Windows, ResultsTakeNoTypingAndASelectionCopiesItself) {
     cell->setSelection(0, 1);
     QTest::keyClick(cell, Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(QGuiApplication::clipboard()->text(), "1");
+
+    // In the picture window Ctrl+C copies the picture, drawn at twice its size, with its caption.
+    for (const char* button : {"Command1", "Command7", "Command5"}) form4_.findChild<QAbstractButton*>(button)->click();
+    QTest::keyClick(&program_.figureWindow(), Qt::Key_C, Qt::ControlModifier);
+    const QImage picture = qvariant_cast<QImage>(QGuiApplication::clipboard()->mimeData()->imageData());
+    EXPECT_EQ(picture.width(), 2 * 416);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), program_.figureWindow().findChild<QPlainTextEdit*>("Caption")->toPlainText());
+    EXPECT_TRUE(QGuiApplication::clipboard()->text().startsWith(QStringLiteral("図（χ2分布）：df= 12")));
 }
 
 // Enter in a size box presses OK, in a cell moves on; Tab follows the workflow through what is shown.
