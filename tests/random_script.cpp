@@ -14,9 +14,6 @@ constexpr const char* kTexts[] = {
     "0", "1", "5", "12", "30", "45", "100", "-3", "2.5", "0.1", "1e39", "1e-45", "-0", "9999999999", "１２", "２．５",
     "－３", " 3 4", "", "　", "abc", "1,234", "\\t5", "7\\n", "3\\r4", "1e2", ".", "+8", "1.5e3", "３０",
 };
-constexpr const char* kMenuItems[] = {"owari", "tsukaikata", "setsumei_hyouji", "setsumei_modoru", "tekigoudo",
-    "dokuritsusei", "zansabunseki", "Yates", "Fisher", "setsumei_modoru2", "kenteiryoku", "modoruken"};
-constexpr const char* kWindows[] = {"Form4", "Form3", "Form1"};
 
 }  // namespace
 
@@ -27,6 +24,13 @@ std::string randomScript(const ReferenceTables& tables, unsigned seed, int actio
         // Now and then a number of its own, mostly one of the texts above.
         return pick(4) == 0 ? std::to_string(pick(100)) : std::string(kTexts[pick(std::size(kTexts))]);
     };
+    // Every menu item and every window, by the names the layout gives them.
+    std::vector<std::string> menuItems, windows;
+    for (const ControlLayout& c : windowLayout(WindowId::Main).controls) {
+        if (c.kind == ControlKind::MenuItem || c.kind == ControlKind::MenuCommand) menuItems.push_back(c.name);
+    }
+    for (const WindowLayout& layout : windowLayouts()) windows.push_back(layout.name);
+    const auto any = [&](const std::vector<std::string>& names) { return names[pick(static_cast<int>(names.size()))]; };
     CorePlayer player(tables);
     std::string script = "# seed " + std::to_string(seed) + "\n";
     for (int n = 0; n < actions && !player.workflow().view().exited; ++n) {
@@ -44,13 +48,11 @@ std::string randomScript(const ReferenceTables& tables, unsigned seed, int actio
                 const std::string button = "Command" + std::to_string(k);
                 if (player.workflow().control(WindowId::Main, button).visible) shown.push_back(button);
             }
-            line = "click " + shown[pick(static_cast<int>(shown.size()))];
+            line = "click " + any(shown);
         } else if (kind < 82) {
-            line = std::string("menu ") + kMenuItems[pick(std::size(kMenuItems))];
-        } else if (kind < 88) {
-            line = std::string("close ") + kWindows[pick(3)];
+            line = "menu " + any(menuItems);
         } else {
-            line = std::string("copy ") + kWindows[pick(3)];
+            line = (kind < 88 ? "close " : "copy ") + any(windows);
         }
         // An action that asks a question gets its answer queued first.
         CorePlayer probe = player;
