@@ -63,15 +63,17 @@ TEST(RandomSequences, KeepTheRulesAfterEveryAction) {
 }
 
 // The picture puts each statistic's mark where its value lies on the axis, read from the axis's
-// first two tick labels; a statistic far beyond the axis stands at the axis's end.
+// first two tick labels, a statistic far beyond the axis at the axis's end, and says how significant it is.
 TEST(Picture, MarksStandWhereTheirValuesLieOnTheAxis) {
     const struct {
         std::array<const char*, 4> cells;
         const char* mark;
         double value;  // where the mark must stand; 0: at the axis's end
+        const char* significance;
     } cases[] = {
-        {{"30", "10", "10", "30"}, "chi2-mark", 20}, {{"30", "10", "10", "30"}, "g2-mark", 20.929925750581912},
-        {{"10", "20", "20", "10"}, "chi2-mark", 20.0 / 3}, {{"1e30", "1", "1", "1e30"}, "chi2-mark", 0},
+        {{"30", "10", "10", "30"}, "chi2-mark", 20, "0.1%で有意"}, {{"30", "10", "10", "30"}, "g2-mark", 20.929925750581912, "0.1%で有意"},
+        {{"10", "20", "20", "10"}, "chi2-mark", 20.0 / 3, "1%で有意"}, {{"1e30", "1", "1", "1e30"}, "chi2-mark", 0, "0.1%で有意"},
+        {{"12", "10", "9", "13"}, "chi2-mark", 0.8199, "有意でない"},
     };
     const std::regex tick(R"re(<text x="([0-9.]+)" y="[0-9.]+" font-size="10.0" text-anchor="middle" fill="#000">([0-9.]+)</text>)re");
     const std::regex axis(R"re(<line x1="([0-9.]+)" y1="([0-9.]+)" x2="([0-9.]+)" y2="\2" stroke="#333")re");
@@ -81,15 +83,17 @@ TEST(Picture, MarksStandWhereTheirValuesLieOnTheAxis) {
         for (int k = 0; k < 4; ++k) flow.type(indexedName("mat1", k / 2 * 5 + k % 2), c.cells[k]);
         flow.press("Command7"), flow.press("Command5");
         const std::string svg = flow.view().picture;
-        std::smatch first, second, line, end;
+        std::smatch first, second, end;
         ASSERT_TRUE(std::regex_search(svg, first, tick));
         ASSERT_TRUE(std::regex_search(first.suffix().first, svg.cend(), second, tick));
         ASSERT_TRUE(std::regex_search(svg, end, axis));
         const double x0 = std::stod(first[1]), scale = (std::stod(second[1]) - x0) / std::stod(second[2]);
         const std::string group = "<g id=\"" + std::string(c.mark) + "\"><line x1=\"";
-        ASSERT_NE(svg.find(group), std::string::npos) << c.mark;
-        const double x = std::stod(svg.substr(svg.find(group) + group.size()));
-        EXPECT_NEAR(x, c.value ? x0 + scale * c.value : std::stod(end[3]), 0.3) << c.mark << " of " << c.cells[0];
+        const size_t at = svg.find(group);
+        ASSERT_NE(at, std::string::npos) << c.mark;
+        const std::string marked = svg.substr(at, svg.find("</g>", at) - at);
+        EXPECT_NEAR(std::stod(marked.substr(group.size())), c.value ? x0 + scale * c.value : std::stod(end[3]), 0.3) << c.mark << " of " << c.cells[0];
+        EXPECT_NE(marked.find(std::string("　") + c.significance + "<"), std::string::npos) << c.mark << " of " << c.cells[0];
     }
 }
 
