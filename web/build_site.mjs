@@ -1,21 +1,20 @@
 // Writes the generated files of the site: index.html with the windows as they are at start-up
-// (the core itself, built for Node.js, gives their layout and state) and their style and geometry,
-// and sw.js with the list of the site's files and a version made from their contents.
-//   node build_site.mjs SITE_DIR CORE_FOR_NODE SOURCE_DIR
+// (the site's core itself gives their layout and state) and their style and geometry, and sw.js
+// with the list of the site's files and a version made from their contents.
+//   node build_site.mjs SITE_DIR SOURCE_DIR
 import { createHash } from 'node:crypto';
 import { readdirSync, readFileSync, statSync, writeFileSync } from 'node:fs';
-import { createRequire } from 'node:module';
 import { join, relative } from 'node:path';
+import { instantiateCore } from './core.js';
 import { desktopWidth, layoutStyles, pageMarkup } from './markup.mjs';
 
-const [site, coreForNode, source] = process.argv.slice(2);
-const createCore = createRequire(import.meta.url)(coreForNode);
-const module = await createCore();
-const layouts = JSON.parse(module.layouts());
-const tables = Object.fromEntries(['chi2prob.dat', 'power06.dat'].map((name) => [name, new Uint8Array(readFileSync(join(site, name)))]));
-const core = new module.Core('/', tables);
-if (core.failure()) throw new Error(core.failure());
-const view = JSON.parse(core.view());
+const [site, source] = process.argv.slice(2);
+const core = await instantiateCore(WebAssembly.compile(readFileSync(join(site, 'tomokari-core.wasm'))));
+const layouts = JSON.parse(core.layouts());
+const tables = Object.fromEntries(['chi2prob.dat', 'power06.dat'].map((name) => [name, readFileSync(join(site, name))]));
+const { program, failure } = core.start(tables, '/');
+if (failure) throw new Error(failure);
+const view = JSON.parse(program.view());
 
 // The style sheet switches to the desktop arrangement where the layout says it fits.
 const style = readFileSync(join(source, 'style.css'), 'utf8');

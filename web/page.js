@@ -3,6 +3,8 @@
 // name and shows the state the core returns. Nothing here computes or decides anything of the
 // workflow. Actions taken before the core has loaded wait for it, so that nothing is lost.
 
+import { instantiateCore } from './core.js';
+
 const JOURNAL = 'tomokari-journal';
 const STACKED = '(max-width: 841.98px)';
 
@@ -702,17 +704,16 @@ function showFailure(title, text) {
 }
 
 // Starts the program: the windows written into the page take input at once; then, once the core
-// (`module`, a promise of the core's module) and the two table files (`tables`, by name: their
-// bytes or null, or promises of them) have loaded, the windows show the core's state (or the
-// start-up message and nothing else).
+// (`module`, its compiled WebAssembly module or a promise of it) and the two table files (`tables`,
+// by name: their bytes or null, or promises of them) have loaded, the windows show the core's
+// state (or the start-up message and nothing else).
 export async function start({ module, tables }) {
     const page = new Page();
     window.tomokari = page;
-    const core = await module;
+    const core = await instantiateCore(module);
     const files = {};
     for (const [name, bytes] of Object.entries(tables)) files[name] = await bytes;
-    const program = new core.Core(decodeURIComponent(new URL('.', location.href).pathname), files);
-    const failure = program.failure();
+    const { program, failure } = core.start(files, decodeURIComponent(new URL('.', location.href).pathname));
     if (failure) {
         showFailure(page.texts.programTitle, failure);
         return;
