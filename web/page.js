@@ -591,7 +591,9 @@ class Page {
     // --- Start ------------------------------------------------------------------------------
 
     // The core has loaded: what the tab did before a reload comes back, or else the table in the
-    // address; then whatever the student did while the core was loading.
+    // address; then whatever the student did while the core was loading. The page shows the core's
+    // first state already, written in when the site was built: only a state that replayed actions
+    // changed needs showing.
     attach(core) {
         this.core = core;
         const actions = (() => {
@@ -601,22 +603,27 @@ class Page {
                 return null;
             }
         })();
+        let replayed = false;
         if (actions) {
             for (const [kind, ...args] of actions) {
                 if (kind === 'close') core.close(args[0]);
                 else if (kind === 'answer') core.answer(args[0]);
                 else core[kind](...args);
+                replayed = true;
             }
         } else {
             for (const action of tableInAddress(location.hash)) {
                 action(core);
+                replayed = true;
             }
             if (location.hash) this.journalAll(core);
         }
-        const view = this.view();
-        this.render(view);
-        if (view.exited) this.end();
-        else if (view.question) this.perform(() => {});  // a question still open when the tab was reloaded
+        if (replayed) {
+            const view = this.view();
+            this.render(view);
+            if (view.exited) this.end();
+            else if (view.question) this.perform(() => {});  // a question still open when the tab was reloaded
+        }
         this.playWaiting();
     }
 

@@ -252,6 +252,16 @@ test('a reload and the back button bring back exactly what was there, but start 
     assert.equal(dump.windows.Form3.controls.Text11.text, fresh.windows.Form3.controls.Text11.text);
 });
 
+// Every element with its attributes (but where the windows stack) and value, and every text.
+const pageState = () => [...document.body.querySelectorAll('*')].map((node) =>
+    `${node.cloneNode(false).outerHTML.replace(/ style="[^"]*"/, '')}${node.value ?? ''}`).join('\n') + document.body.textContent;
+
+test('the first view written into the page is the core\'s first state as the page shows it', () => onPage({}, async (page) => {
+    const written = await page.evaluate(pageState);
+    await page.evaluate(() => tomokari.render(tomokari.view()));
+    assert.equal(await page.evaluate(pageState), written);
+}));
+
 test('what a student does before the core has loaded is kept', async () => {
     const page = await newPage(browser);
     let release;
