@@ -34,7 +34,8 @@ writeFileSync(join(site, 'index.html'), template
     .replace('<!-- style -->', () => `<style>${styles}</style>`)
     .replace('<!-- windows -->', () => pageMarkup(layouts, view)));
 
-// Everything the site serves, for the service worker to keep; its version changes with any of them.
+// Everything the site serves, for the service worker to keep but the icons that only installing
+// the site asks for (icons/); its version changes with any of them.
 const files = [];
 const walk = (dir) => {
     for (const name of readdirSync(dir).sort()) {
@@ -48,5 +49,5 @@ const contents = createHash('sha256');
 for (const file of files) contents.update(file).update(readFileSync(join(site, file)));
 const worker = readFileSync(join(source, 'sw.js'), 'utf8')
     .replace('@VERSION@', contents.digest('hex').slice(0, 16))
-    .replace('@FILES@', JSON.stringify(['./', ...files]));
+    .replace('@FILES@', JSON.stringify(['./', ...files.filter((file) => !file.startsWith('icons/'))]));
 writeFileSync(join(site, 'sw.js'), worker);
