@@ -22,15 +22,19 @@ const breakpoint = `(min-width: ${desktopWidth(layouts)}px)`;
 if (!style.includes(breakpoint)) throw new Error(`style.css does not switch to the desktop at ${breakpoint}`);
 
 // The style goes into the page itself, allowed by its hash: nothing stands between the page and
-// its first paint.
+// its first paint. So does the script that asks for the core, which then comes while the page is
+// still being read.
 const styles = `${style}\n${layoutStyles(layouts)}`.replace(/\/\*[\s\S]*?\*\//g, '');
+const boot = readFileSync(join(source, 'boot.js'), 'utf8').replace(/^\s*\/\/.*\n/gm, '');
 const hash = (text) => `'sha256-${createHash('sha256').update(text).digest('base64')}'`;
 const template = readFileSync(join(source, 'index.html'), 'utf8');
-for (const place of ['<!-- windows -->', '<!-- style -->', "default-src 'self';"]) {
+for (const place of ['<!-- windows -->', '<!-- style -->', '<!-- boot -->', "default-src 'self';", "script-src 'self'"]) {
     if (!template.includes(place)) throw new Error(`index.html has no ${place}`);
 }
 writeFileSync(join(site, 'index.html'), template
     .replace("default-src 'self';", () => `default-src 'self'; style-src 'self' ${hash(styles)};`)
+    .replace("script-src 'self'", () => `script-src 'self' ${hash(boot)}`)
+    .replace('<!-- boot -->', () => `<script>${boot}</script>`)
     .replace('<!-- style -->', () => `<style>${styles}</style>`)
     .replace('<!-- windows -->', () => pageMarkup(layouts, view)));
 

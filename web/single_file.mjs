@@ -36,7 +36,7 @@ const html = read('index.html').toString()
     // Opened from disk it installs nothing: no manifest, no service worker.
     .replace(/<link rel="(manifest|apple-touch-icon)"[^>]*>\n/g, '')
     .replace(/<link rel="(module)?preload"[^>]*>\n/g, '')
-    .replace('<script type="module" async src="boot.js"></script>\n', '')
+    .replace(/<script>[\s\S]*?<\/script>\n/, '')
     .replace('<script type="module" src="main.js"></script>', () => `<script type="module">${script}</script>`);
 if (!html.includes(hash(script).slice(8, 20))) throw new Error('the page has no policy to replace');
 writeFileSync(output, html);
