@@ -55,6 +55,8 @@ export async function instantiateCore(module) {
         answer: (yes) => exports.tomokari_answer(yes ? 1 : 0),
         copyTable: (window) => text(exports.tomokari_copy_table(window)),
         view: () => text(exports.tomokari_view()),
+        // Does now what the first action would otherwise wait for.
+        prepare: () => exports.tomokari_prepare(),
     };
     return {
         // Every window's layout, the keyboard order and the page's own texts, as JSON.

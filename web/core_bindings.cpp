@@ -104,14 +104,17 @@ WindowId windowId(int index) {
     return index >= 1 && index < kWindowCount ? static_cast<WindowId>(index) : WindowId::Main;
 }
 
-// The program as the page runs it: one at a time, made by tomokari_start.
+// The program as the page runs it: one at a time, made by tomokari_start. The page is written
+// with the program's first state, so the workflow that would compute it is made only when it is
+// first needed (or when the page has a moment after its start): starting reads the table files
+// alone, which a start-up message needs.
 class Core {
 public:
     // `directory` is where the two table files are, as the start-up message names it.
     Core(const std::optional<std::string>& critical, const std::optional<std::string>& power, const std::string& directory) {
         TableLoadResult loaded = loadReferenceTables(critical, power, directory);
         if (loaded.tables) {
-            workflow_.emplace(*loaded.tables);
+            tables_ = std::move(loaded.tables);
         } else {
             failure_ = loaded.error->message();
         }
@@ -120,27 +123,34 @@ public:
     // The start-up message, or "" when the program runs.
     const std::string& failure() const { return failure_; }
 
+    // The workflow, made now if it is not yet; none when the program did not start.
+    Workflow* workflow() {
+        if (!workflow_ && tables_) workflow_.emplace(*tables_);
+        return workflow_ ? &*workflow_ : nullptr;
+    }
+
     // What the box keeps of the text typed into it, which the page then shows.
     std::string type(const std::string& box, const std::string& text) {
-        if (!workflow_ || !workflow_->type(box, text)) return text;
-        return workflow_->control(WindowId::Main, box).text;
+        Workflow* w = workflow();
+        if (!w || !w->type(box, text)) return text;
+        return w->control(WindowId::Main, box).text;
     }
-    bool paste(const std::string& box, const std::string& text) { return workflow_ && workflow_->paste(box, text); }
-    bool press(const std::string& button) { return workflow_ && workflow_->press(button); }
-    bool choose(const std::string& item) { return workflow_ && workflow_->choose(item); }
+    bool paste(const std::string& box, const std::string& text) { return workflow() && workflow()->paste(box, text); }
+    bool press(const std::string& button) { return workflow() && workflow()->press(button); }
+    bool choose(const std::string& item) { return workflow() && workflow()->choose(item); }
     void close(int window) {
-        if (workflow_) workflow_->close(windowId(window));
+        if (workflow()) workflow()->close(windowId(window));
     }
     void answer(bool yes) {
-        if (workflow_) workflow_->answer(yes);
+        if (workflow()) workflow()->answer(yes);
     }
-    std::string copyTable(int window) const { return workflow_ ? workflow_->copyTable(windowId(window)) : ""; }
+    std::string copyTable(int window) { return workflow() ? workflow()->copyTable(windowId(window)) : ""; }
 
     // The state to show: windows with their controls' texts and visibility, the question
     // waiting, the messages and the windows brought to the front by the last action.
-    std::string view() const {
-        if (!workflow_) return "{}";
-        const ViewState& state = workflow_->view();
+    std::string view() {
+        if (!workflow()) return "{}";
+        const ViewState& state = workflow()->view();
         std::string windows;
         for (size_t w = 0; w < state.windows.size(); ++w) {
             const std::vector<ControlLayout>& layouts = windowLayouts()[w].controls;
@@ -163,6 +173,7 @@ public:
     }
 
 private:
+    std::optional<ReferenceTables> tables_;
     std::optional<Workflow> workflow_;
     std::string failure_;
 };
@@ -240,5 +251,7 @@ EMSCRIPTEN_KEEPALIVE void tomokari_close(int window) { core->close(window); }
 EMSCRIPTEN_KEEPALIVE void tomokari_answer(int yes) { core->answer(yes != 0); }
 EMSCRIPTEN_KEEPALIVE int tomokari_copy_table(int window) { return give(core->copyTable(window)); }
 EMSCRIPTEN_KEEPALIVE int tomokari_view() { return give(core->view()); }
+// Makes the workflow ahead of the first action, when the page has a moment.
+EMSCRIPTEN_KEEPALIVE void tomokari_prepare() { core->workflow(); }
 
 }  // extern "C"

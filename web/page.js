@@ -728,4 +728,5 @@ export async function start({ module, tables }) {
     page.attach(program);
     if (document.documentElement.dataset.state !== 'ended') document.documentElement.dataset.state = 'ready';
     performance.mark('tomokari-ready');
+    setTimeout(() => program.prepare());
 }
