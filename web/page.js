@@ -87,12 +87,9 @@ class Page {
         this.panels = [...document.querySelectorAll('section.panel')];
         this.byName = this.panels.map((panel) => new Map(
             [...panel.querySelectorAll('[data-name]')].map((node) => [node.dataset.name, node])));
-        this.mirrors = [...document.querySelectorAll('[data-mirror]')]
-            .map((node) => [node, document.getElementById(node.dataset.mirror)]);
+        this.names = windows;
         this.announcer = document.querySelector('[data-role="announcer"]');
         this.menuBar = this.panels[0].querySelector('.menu-bar');
-        this.controls = windows.map((names, w) => names.map((name) => this.node(w, name)));
-        this.index = windows.map((names) => new Map(names.map((name, i) => [name, i])));
         this.stacking = 0;
         this.figure = this.panels.findIndex((panel) => panel.dataset.window === 'Figure');
         this.picture = '';
@@ -101,6 +98,24 @@ class Page {
 
     node(window, name) {
         return this.byName[window].get(name);
+    }
+
+    // What showing a state needs, found when a state is first shown rather than while the page
+    // starts: each window's controls in the order of the core's states, their places by name, and
+    // the screen-reader cells with the controls they mirror.
+    get controls() {
+        this.controlNodes ??= this.names.map((names, w) => names.map((name) => this.node(w, name)));
+        return this.controlNodes;
+    }
+
+    get index() {
+        this.places ??= this.names.map((names) => new Map(names.map((name, i) => [name, i])));
+        return this.places;
+    }
+
+    get mirrors() {
+        this.mirrored ??= [...document.querySelectorAll('[data-mirror]')].map((node) => [node, document.getElementById(node.dataset.mirror)]);
+        return this.mirrored;
     }
 
     // Runs `action` (a function of the core) now, or once the core has loaded.
