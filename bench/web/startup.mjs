@@ -7,8 +7,9 @@
 // their preloads taken out, the same windows and texts as a static page (ready there: its first
 // paint). In headless Chromium, median of 10 after one warm-up, each site served by a server
 // process of its own; on a laptop (1280 x 800) and on a phone (390 x 844, touch, the processor
-// slowed 4 times), each on a first visit (a fresh browser context) and a repeat visit (the same
-// context again: the service worker and the browser's cache at work).
+// slowed 4 times), each on a first visit (a fresh browser context), a repeat visit (the same
+// context again: the service worker and the browser's cache at work) and one more offline, next to
+// the floor's repeat visit.
 import { cpSync, mkdtempSync, readFileSync, readdirSync, rmSync, statSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join, relative } from 'node:path';
@@ -109,18 +110,22 @@ for (const [profile, { context: options, slowdown }] of Object.entries(PROFILES)
     for (let run = 0; run <= RUNS; ++run) {
         for (const [name, url, isCalculator] of [['calculator', calculator.url, true], ['floor', floor.url, false]]) {
             const context = await browser.newContext(options);
-            const first = await visit(context, url, slowdown, isCalculator);
-            const repeat = await visit(context, url, slowdown, isCalculator);
+            const visits = [['first', await visit(context, url, slowdown, isCalculator)],
+                ['repeat', await visit(context, url, slowdown, isCalculator)]];
+            if (isCalculator) {
+                await context.setOffline(true);
+                visits.push(['offline', await visit(context, url, slowdown, isCalculator)]);
+            }
             await context.close();
             if (run === 0) continue;
-            for (const [visitName, value] of [['first', first], ['repeat', repeat]]) {
+            for (const [visitName, value] of visits) {
                 for (const metric of ['paint', 'ready']) (times[`${name} ${visitName} ${metric}`] ??= []).push(value[metric]);
             }
         }
     }
-    for (const visitName of ['first', 'repeat']) {
+    for (const visitName of ['first', 'repeat', 'offline']) {
         const m = (key) => median(times[key]);
-        const floorPaint = m(`floor ${visitName} paint`);
+        const floorPaint = m(`floor ${visitName === 'offline' ? 'repeat' : visitName} paint`);
         const [paint, ready] = [m(`calculator ${visitName} paint`), m(`calculator ${visitName} ready`)];
         console.log(`${profile} ${visitName} visit: first contentful paint ${paint.toFixed(1)} ms, ready ${ready.toFixed(1)} ms;`
             + ` the floor's paint ${floorPaint.toFixed(1)} ms; ratios ${(paint / floorPaint).toFixed(2)} and ${(ready / floorPaint).toFixed(2)} (median of ${RUNS})`);
