@@ -1,8 +1,10 @@
 // The workflow core as the page sees it: the window layouts, the actions by control name and
-// the state to show, as plain JavaScript values.
+// the state to show. Plain exported functions that take and give UTF-8 texts: the page writes a
+// call's texts one after another into the room tomokari_arguments gives, passes their lengths,
+// and reads a text given back at tomokari_result. A binding library would cost the page more
+// JavaScript and a registration at every start than these few calls are worth.
 
-#include <emscripten/bind.h>
-#include <emscripten/val.h>
+#include <emscripten/emscripten.h>
 #include <cstdio>
 #include <optional>
 #include <string_view>
@@ -102,50 +104,53 @@ WindowId windowId(int index) {
     return index >= 1 && index < kWindowCount ? static_cast<WindowId>(index) : WindowId::Main;
 }
 
-// The program as the page runs it. The page fetches the two table files from beside itself
-// and hands over their bytes ({name: Uint8Array, or null for a file it could not get});
-// `directory` is where they are, as the start-up message names it.
+// The program as the page runs it: one at a time, made by tomokari_start. The page is written
+// with the program's first state, so the workflow that would compute it is made only when it is
+// first needed (or when the page has a moment after its start): starting reads the table files
+// alone, which a start-up message needs.
 class Core {
 public:
-    Core(const std::string& directory, const emscripten::val& files) {
-        const auto file = [&](const char* name) -> std::optional<std::string> {
-            const emscripten::val bytes = files[name];
-            if (bytes.isNull() || bytes.isUndefined()) return std::nullopt;
-            return bytes.as<std::string>();
-        };
-        TableLoadResult loaded =
-            loadReferenceTables(file(kCriticalValueFileName), file(kPowerSampleFileName), directory);
+    // `directory` is where the two table files are, as the start-up message names it.
+    Core(const std::optional<std::string>& critical, const std::optional<std::string>& power, const std::string& directory) {
+        TableLoadResult loaded = loadReferenceTables(critical, power, directory);
         if (loaded.tables) {
-            workflow_.emplace(*loaded.tables);
+            tables_ = std::move(loaded.tables);
         } else {
             failure_ = loaded.error->message();
         }
     }
 
     // The start-up message, or "" when the program runs.
-    std::string failure() const { return failure_; }
+    const std::string& failure() const { return failure_; }
+
+    // The workflow, made now if it is not yet; none when the program did not start.
+    Workflow* workflow() {
+        if (!workflow_ && tables_) workflow_.emplace(*tables_);
+        return workflow_ ? &*workflow_ : nullptr;
+    }
 
     // What the box keeps of the text typed into it, which the page then shows.
     std::string type(const std::string& box, const std::string& text) {
-        if (!workflow_ || !workflow_->type(box, text)) return text;
-        return workflow_->control(WindowId::Main, box).text;
+        Workflow* w = workflow();
+        if (!w || !w->type(box, text)) return text;
+        return w->control(WindowId::Main, box).text;
     }
-    bool paste(const std::string& box, const std::string& text) { return workflow_ && workflow_->paste(box, text); }
-    bool press(const std::string& button) { return workflow_ && workflow_->press(button); }
-    bool choose(const std::string& item) { return workflow_ && workflow_->choose(item); }
+    bool paste(const std::string& box, const std::string& text) { return workflow() && workflow()->paste(box, text); }
+    bool press(const std::string& button) { return workflow() && workflow()->press(button); }
+    bool choose(const std::string& item) { return workflow() && workflow()->choose(item); }
     void close(int window) {
-        if (workflow_) workflow_->close(windowId(window));
+        if (workflow()) workflow()->close(windowId(window));
     }
     void answer(bool yes) {
-        if (workflow_) workflow_->answer(yes);
+        if (workflow()) workflow()->answer(yes);
     }
-    std::string copyTable(int window) const { return workflow_ ? workflow_->copyTable(windowId(window)) : ""; }
+    std::string copyTable(int window) { return workflow() ? workflow()->copyTable(windowId(window)) : ""; }
 
     // The state to show: windows with their controls' texts and visibility, the question
     // waiting, the messages and the windows brought to the front by the last action.
-    std::string view() const {
-        if (!workflow_) return "{}";
-        const ViewState& state = workflow_->view();
+    std::string view() {
+        if (!workflow()) return "{}";
+        const ViewState& state = workflow()->view();
         std::string windows;
         for (size_t w = 0; w < state.windows.size(); ++w) {
             const std::vector<ControlLayout>& layouts = windowLayouts()[w].controls;
@@ -168,25 +173,85 @@ public:
     }
 
 private:
+    std::optional<ReferenceTables> tables_;
     std::optional<Workflow> workflow_;
     std::string failure_;
 };
 
+std::optional<Core> core;
+std::string arguments;  // the texts of the next call, one after another
+std::string result;     // the text the last call gave back
+
+// Takes the call's texts of the given lengths off the front of `arguments`; a negative length is
+// no text at all (a table file the page could not get).
+class Texts {
+public:
+    std::optional<std::string> next(int length) {
+        if (length < 0) return std::nullopt;
+        std::string text = arguments.substr(at_, static_cast<size_t>(length));
+        at_ += text.size();
+        return text;
+    }
+    std::string operator()(int length) { return next(length).value_or(""); }
+
+private:
+    size_t at_ = 0;
+};
+
+int give(std::string text) {
+    result = std::move(text);
+    return static_cast<int>(result.size());
+}
+
 }  // namespace
 }  // namespace tomokari
 
-EMSCRIPTEN_BINDINGS(tomokari) {
-    using namespace tomokari;
-    emscripten::function("layouts", &layouts);
-    emscripten::class_<Core>("Core")
-        .constructor<const std::string&, const emscripten::val&>()
-        .function("failure", &Core::failure)
-        .function("type", &Core::type)
-        .function("paste", &Core::paste)
-        .function("press", &Core::press)
-        .function("choose", &Core::choose)
-        .function("close", &Core::close)
-        .function("answer", &Core::answer)
-        .function("copyTable", &Core::copyTable)
-        .function("view", &Core::view);
+using tomokari::core;
+using tomokari::Texts;
+using tomokari::give;
+
+extern "C" {
+
+// Room for the next call's texts; the page writes them there, one after another.
+EMSCRIPTEN_KEEPALIVE char* tomokari_arguments(int size) {
+    tomokari::arguments.assign(static_cast<size_t>(size), '\0');
+    return tomokari::arguments.data();
 }
+
+// The text that the last call gave back; the call returned its length in bytes.
+EMSCRIPTEN_KEEPALIVE const char* tomokari_result() { return tomokari::result.data(); }
+
+EMSCRIPTEN_KEEPALIVE int tomokari_layouts() { return give(tomokari::layouts()); }
+
+// Starts the program on the two table files' contents (a length of -1: the page could not get
+// the file); gives back the start-up message, empty when it runs.
+EMSCRIPTEN_KEEPALIVE int tomokari_start(int critical, int power, int directory) {
+    Texts texts;
+    const auto criticalFile = texts.next(critical);
+    const auto powerFile = texts.next(power);
+    core.emplace(criticalFile, powerFile, texts(directory));
+    return give(core->failure());
+}
+
+EMSCRIPTEN_KEEPALIVE int tomokari_type(int box, int text) {
+    Texts texts;
+    const std::string name = texts(box);
+    return give(core->type(name, texts(text)));
+}
+
+EMSCRIPTEN_KEEPALIVE int tomokari_paste(int box, int text) {
+    Texts texts;
+    const std::string name = texts(box);
+    return core->paste(name, texts(text));
+}
+
+EMSCRIPTEN_KEEPALIVE int tomokari_press(int button) { return core->press(Texts()(button)); }
+EMSCRIPTEN_KEEPALIVE int tomokari_choose(int item) { return core->choose(Texts()(item)); }
+EMSCRIPTEN_KEEPALIVE void tomokari_close(int window) { core->close(window); }
+EMSCRIPTEN_KEEPALIVE void tomokari_answer(int yes) { core->answer(yes != 0); }
+EMSCRIPTEN_KEEPALIVE int tomokari_copy_table(int window) { return give(core->copyTable(window)); }
+EMSCRIPTEN_KEEPALIVE int tomokari_view() { return give(core->view()); }
+// Makes the workflow ahead of the first action, when the page has a moment.
+EMSCRIPTEN_KEEPALIVE void tomokari_prepare() { core->workflow(); }
+
+}  // extern "C"

@@ -72,18 +72,20 @@ function controlMarkup(window, control, state, children = '') {
 
 // Each grid as a table to assistive technology: the boxes keep their places on the screen and
 // are gathered into rows by aria-owns, with the headings as header cells and 合計 for the totals.
+// A cell, heading or row that mirrors a control is hidden with it.
 function gridTable(window, layout, controls, label) {
     const has = (name) => controls.has(name);
     const columns = [...Array(5).keys()].filter((j) => has(`Retlab(${j})`));
     const rows = [...Array(4).keys()].filter((i) => has(`Gyolab(${i})`));
     const totals = controls.get('Ikei(0)').state.visible;
     const parts = [];
+    const hidden = (mirror) => mirror !== undefined && !controls.get(mirror.slice(window.length + 1)).state.visible;
     const cell = (id, owned, role = 'cell', mirror = owned) => {
-        parts.push(tag('div', { id, role, 'aria-owns': owned, 'data-mirror': mirror }));
+        parts.push(tag('div', { id, role, 'aria-owns': owned, 'data-mirror': mirror, hidden: hidden(mirror) }));
         return id;
     };
     const header = (id, text, role, mirror) => {
-        parts.push(tag('div', { id, role, 'data-mirror': mirror }, text));
+        parts.push(tag('div', { id, role, 'data-mirror': mirror, hidden: hidden(mirror) }, text));
         return id;
     };
     const ownedBox = (name) => {
@@ -93,7 +95,7 @@ function gridTable(window, layout, controls, label) {
         return kind === 'input' || kind === 'total' ? cell(`${id}-cell`, id) : id;
     };
     const row = (i, ids, mirror) => {
-        parts.push(tag('div', { id: `${window}-row-${i}`, role: 'row', 'aria-owns': ids.join(' '), 'data-mirror': mirror }));
+        parts.push(tag('div', { id: `${window}-row-${i}`, role: 'row', 'aria-owns': ids.join(' '), 'data-mirror': mirror, hidden: hidden(mirror) }));
         return `${window}-row-${i}`;
     };
     const rowIds = [];
@@ -121,7 +123,8 @@ const COPY_ICON = icon('<rect x="1.5" y="1.5" width="8.5" height="10" rx="1"/><r
 const SAVE_ICON = icon('<path d="M8 1.5v8M4.5 6.5 8 10l3.5-3.5M2 11.5v3h12v-3"/>');
 const HEADING_ROLES = { Gyolab: 'rowheader', Retlab: 'columnheader' };
 
-function panelMarkup(layout, index, windowState, layouts) {
+// The picture window carries the numbers that its picture draws, for the scripted runner.
+function panelMarkup(layout, index, windowState, layouts, pictureValues) {
     const isMain = index === 0;
     const states = windowState.controls;
     const controls = new Map(layout.controls.map((c, i) => [c.name, { layout: c, state: states[i] }]));
@@ -160,16 +163,18 @@ function panelMarkup(layout, index, windowState, layouts) {
         + button('copy', figure ? texts.copyFigure : texts.copy, COPY_ICON) + button('close', texts.close, '×'));
     return tag('section', {
         class: 'panel', 'data-window': layout.name, 'data-kind': 'window', 'aria-label': layout.title, tabindex: -1,
-        hidden: !windowState.shown,
+        hidden: !windowState.shown, 'data-values': figure ? pictureValues : undefined,
     // The menu bar before the controls, as it is read: the first stop of the Tab order.
     }, menuBar + tag('div', { class: 'client' }, client) + titleBar);
 }
 
-// The body of the page: the four windows as they are at start-up, the live region that tells a
-// screen reader each step's result, and what the page needs of the layouts to show the core's
-// states (each window's controls in the core's order, the page's own texts) as data.
+// The body of the page: the four windows as they are at start-up (one over another in the page's
+// order, as the core first raises them), the live region that tells a screen reader each step's
+// result, and what the page needs of the layouts to show the core's states (each window's controls
+// in the core's order, the page's own texts) as data.
 export function pageMarkup(layouts, view) {
-    const panels = layouts.windows.map((layout, i) => panelMarkup(layout, i, view.windows[i], layouts)).join('');
+    if (view.raised.some((w, i) => w !== i)) throw new Error(`the core first raises the windows ${view.raised}, not in the page's order`);
+    const panels = layouts.windows.map((layout, i) => panelMarkup(layout, i, view.windows[i], layouts, view.pictureValues)).join('');
     const data = { texts: layouts.texts, windows: layouts.windows.map((layout) => layout.controls.map((control) => control.name)) };
     return tag('main', { class: 'desktop' }, panels)
         + tag('div', { class: 'assistive', 'aria-live': 'polite', 'data-role': 'announcer' })

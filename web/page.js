@@ -3,6 +3,8 @@
 // name and shows the state the core returns. Nothing here computes or decides anything of the
 // workflow. Actions taken before the core has loaded wait for it, so that nothing is lost.
 
+import { instantiateCore } from './core.js';
+
 const JOURNAL = 'tomokari-journal';
 const STACKED = '(max-width: 841.98px)';
 
@@ -85,12 +87,9 @@ class Page {
         this.panels = [...document.querySelectorAll('section.panel')];
         this.byName = this.panels.map((panel) => new Map(
             [...panel.querySelectorAll('[data-name]')].map((node) => [node.dataset.name, node])));
-        this.mirrors = [...document.querySelectorAll('[data-mirror]')]
-            .map((node) => [node, document.getElementById(node.dataset.mirror)]);
+        this.names = windows;
         this.announcer = document.querySelector('[data-role="announcer"]');
         this.menuBar = this.panels[0].querySelector('.menu-bar');
-        this.controls = windows.map((names, w) => names.map((name) => this.node(w, name)));
-        this.index = windows.map((names) => new Map(names.map((name, i) => [name, i])));
         this.stacking = 0;
         this.figure = this.panels.findIndex((panel) => panel.dataset.window === 'Figure');
         this.picture = '';
@@ -99,6 +98,24 @@ class Page {
 
     node(window, name) {
         return this.byName[window].get(name);
+    }
+
+    // What showing a state needs, found when a state is first shown rather than while the page
+    // starts: each window's controls in the order of the core's states, their places by name, and
+    // the screen-reader cells with the controls they mirror.
+    get controls() {
+        this.controlNodes ??= this.names.map((names, w) => names.map((name) => this.node(w, name)));
+        return this.controlNodes;
+    }
+
+    get index() {
+        this.places ??= this.names.map((names) => new Map(names.map((name, i) => [name, i])));
+        return this.places;
+    }
+
+    get mirrors() {
+        this.mirrored ??= [...document.querySelectorAll('[data-mirror]')].map((node) => [node, document.getElementById(node.dataset.mirror)]);
+        return this.mirrored;
     }
 
     // Runs `action` (a function of the core) now, or once the core has loaded.
@@ -589,7 +606,9 @@ class Page {
     // --- Start ------------------------------------------------------------------------------
 
     // The core has loaded: what the tab did before a reload comes back, or else the table in the
-    // address; then whatever the student did while the core was loading.
+    // address; then whatever the student did while the core was loading. The page shows the core's
+    // first state already, written in when the site was built: only a state that replayed actions
+    // changed needs showing.
     attach(core) {
         this.core = core;
         const actions = (() => {
@@ -599,22 +618,27 @@ class Page {
                 return null;
             }
         })();
+        let replayed = false;
         if (actions) {
             for (const [kind, ...args] of actions) {
                 if (kind === 'close') core.close(args[0]);
                 else if (kind === 'answer') core.answer(args[0]);
                 else core[kind](...args);
+                replayed = true;
             }
         } else {
             for (const action of tableInAddress(location.hash)) {
                 action(core);
+                replayed = true;
             }
             if (location.hash) this.journalAll(core);
         }
-        const view = this.view();
-        this.render(view);
-        if (view.exited) this.end();
-        else if (view.question) this.perform(() => {});  // a question still open when the tab was reloaded
+        if (replayed) {
+            const view = this.view();
+            this.render(view);
+            if (view.exited) this.end();
+            else if (view.question) this.perform(() => {});  // a question still open when the tab was reloaded
+        }
         this.playWaiting();
     }
 
@@ -702,17 +726,16 @@ function showFailure(title, text) {
 }
 
 // Starts the program: the windows written into the page take input at once; then, once the core
-// (`module`, a promise of the core's module) and the two table files (`tables`, by name: their
-// bytes or null, or promises of them) have loaded, the windows show the core's state (or the
-// start-up message and nothing else).
+// (`module`, its compiled WebAssembly module or a promise of it) and the two table files (`tables`,
+// by name: their bytes or null, or promises of them) have loaded, the windows show the core's
+// state (or the start-up message and nothing else).
 export async function start({ module, tables }) {
     const page = new Page();
     window.tomokari = page;
-    const core = await module;
+    const core = await instantiateCore(module);
     const files = {};
     for (const [name, bytes] of Object.entries(tables)) files[name] = await bytes;
-    const program = new core.Core(decodeURIComponent(new URL('.', location.href).pathname), files);
-    const failure = program.failure();
+    const { program, failure } = core.start(files, decodeURIComponent(new URL('.', location.href).pathname));
     if (failure) {
         showFailure(page.texts.programTitle, failure);
         return;
@@ -720,4 +743,5 @@ export async function start({ module, tables }) {
     page.attach(program);
     if (document.documentElement.dataset.state !== 'ended') document.documentElement.dataset.state = 'ready';
     performance.mark('tomokari-ready');
+    setTimeout(() => program.prepare());
 }

@@ -1,5 +1,5 @@
 // Writes the site as one HTML file that works when opened from disk: the page with its windows
-// written in, its style, the core's module with its WebAssembly and the two table files inline,
+// written in, its style, its modules with the core's WebAssembly and the two table files inline,
 // in one module script that the Content-Security-Policy allows by its hash.
 //   node single_file.mjs SITE_DIR OUTPUT
 import { createHash } from 'node:crypto';
@@ -9,20 +9,19 @@ import { join } from 'node:path';
 const [site, output] = process.argv.slice(2);
 const read = (name) => readFileSync(join(site, name));
 
-// The two modules become one script: the core's factory stays a local name.
-const core = read('tomokari-core.js').toString().replace(/export default createCore;?\s*$/, '');
-const page = read('page.js').toString().replace(/^export /gm, '');
+// The page's modules become one script, the core's WebAssembly module and the two table files in it.
+const core = read('core.js').toString().replace(/^export /gm, '');
+const page = read('page.js').toString().replace(/^import .*\n/gm, '').replace(/^export /gm, '');
 const base64 = (name) => read(name).toString('base64');
 const script = `${core}
 ${page}
 const fromBase64 = (text) => Uint8Array.from(atob(text), (c) => c.charCodeAt(0));
-const embedded = {
-    'chi2prob.dat': fromBase64('${base64('chi2prob.dat')}'),
-    'power06.dat': fromBase64('${base64('power06.dat')}'),
-};
 start({
-    module: createCore({ wasmBinary: fromBase64('${base64('tomokari-core.wasm')}') }),
-    tables: embedded,
+    module: WebAssembly.compile(fromBase64('${base64('tomokari-core.wasm')}')),
+    tables: {
+        'chi2prob.dat': fromBase64('${base64('chi2prob.dat')}'),
+        'power06.dat': fromBase64('${base64('power06.dat')}'),
+    },
 });
 `;
 // The page's style stands in it already, allowed by its hash.
@@ -37,7 +36,7 @@ const html = read('index.html').toString()
     // Opened from disk it installs nothing: no manifest, no service worker.
     .replace(/<link rel="(manifest|apple-touch-icon)"[^>]*>\n/g, '')
     .replace(/<link rel="(module)?preload"[^>]*>\n/g, '')
-    .replace('<script type="module" async src="boot.js"></script>\n', '')
+    .replace(/<script>[\s\S]*?<\/script>\n/, '')
     .replace('<script type="module" src="main.js"></script>', () => `<script type="module">${script}</script>`);
 if (!html.includes(hash(script).slice(8, 20))) throw new Error('the page has no policy to replace');
 writeFileSync(output, html);

@@ -1,12 +1,17 @@
-// Keeps the whole site, so that it starts without a network after the first visit. The build
-// writes the list of files and a version made from their contents; a new build brings a new
-// version, whose cache replaces the old one.
+// Keeps the site, so that it starts without a network after the first visit. The build writes the
+// list of files and a version made from their contents; a new build brings a new version, whose
+// cache replaces the old one. The icons that a browser fetches only to install the site are not
+// among them: installing is done online.
 const VERSION = '@VERSION@';
 const FILES = @FILES@;
 const CACHE = `tomokari-${VERSION}`;
 
 self.addEventListener('install', (event) => {
-    event.waitUntil(caches.open(CACHE).then((cache) => cache.addAll(FILES)).then(() => self.skipWaiting()));
+    // Where the browser can, it answers from the cache itself, without starting this worker, and
+    // asks the server for what the cache does not have: a visit then starts as soon as a first one.
+    const site = new URL('./', self.location).pathname.replace(/[\\:*?+(){}]/g, '\\$&');
+    const routed = event.addRoutes?.({ condition: { urlPattern: { pathname: `${site}*`, search: '' } }, source: { cacheName: CACHE } });
+    event.waitUntil(Promise.all([caches.open(CACHE).then((cache) => cache.addAll(FILES)), routed]).then(() => self.skipWaiting()));
 });
 
 self.addEventListener('activate', (event) => {

@@ -2,9 +2,9 @@
 // runner, the web tests and the benchmark share.
 import assert from 'node:assert/strict';
 import { readFileSync } from 'node:fs';
-import { createRequire } from 'node:module';
 import { join } from 'node:path';
 import { chromium } from 'playwright-core';
+import { instantiateCore } from '../../web/core.js';
 
 export { serve } from '../../web/serve.mjs';
 
@@ -70,8 +70,8 @@ export async function withPage(browser, url, { device = 'laptop', options = {}, 
     }
 }
 
-// The layouts as the core declares them, from its build for Node.js in the build directory.
+// The layouts as the core declares them, from the site's core in the build directory.
 export async function coreLayouts(build) {
-    const createCore = createRequire(import.meta.url)(join(build, 'node', 'tomokari-core-node.js'));
-    return JSON.parse((await createCore()).layouts());
+    const core = await instantiateCore(WebAssembly.compile(readFileSync(join(build, 'site', 'tomokari-core.wasm'))));
+    return JSON.parse(core.layouts());
 }

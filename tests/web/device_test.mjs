@@ -252,6 +252,16 @@ test('a reload and the back button bring back exactly what was there, but start 
     assert.equal(dump.windows.Form3.controls.Text11.text, fresh.windows.Form3.controls.Text11.text);
 });
 
+// Every element with its attributes (but where the windows stack) and value, and every text.
+const pageState = () => [...document.body.querySelectorAll('*')].map((node) =>
+    `${node.cloneNode(false).outerHTML.replace(/ style="[^"]*"/, '')}${node.value ?? ''}`).join('\n') + document.body.textContent;
+
+test('the first view written into the page is the core\'s first state as the page shows it', () => onPage({}, async (page) => {
+    const written = await page.evaluate(pageState);
+    await page.evaluate(() => tomokari.render(tomokari.view()));
+    assert.equal(await page.evaluate(pageState), written);
+}));
+
 test('what a student does before the core has loaded is kept', async () => {
     const page = await newPage(browser);
     let release;
@@ -275,11 +285,12 @@ test('what a student does before the core has loaded is kept', async () => {
 
 // --- Offline --------------------------------------------------------------------------------
 
-test('the service worker keeps every file of the site: after the first visit the site starts offline, '
-    + 'and a repeat visit asks the server for nothing but the update check', async () => {
+test('the service worker keeps every file of the site but the icons that only installing it fetches: after the first visit '
+    + 'the site starts offline, and a repeat visit asks the server for nothing but the update check', async () => {
     const files = JSON.parse(/const FILES = (.*);/.exec(readFileSync(join(site, 'sw.js'), 'utf8'))[1]);
     const all = readdirSync(site, { recursive: true, withFileTypes: true }).filter((entry) => entry.isFile())
-        .map((entry) => join(entry.path ?? entry.parentPath, entry.name).slice(site.length + 1)).filter((file) => file !== 'sw.js');
+        .map((entry) => join(entry.path ?? entry.parentPath, entry.name).slice(site.length + 1))
+        .filter((file) => file !== 'sw.js' && !file.startsWith('icons/'));
     assert.deepEqual(files.slice(1).sort(), all.sort());
     await onPage({ device: 'phone' }, async (page) => {
         await page.waitForFunction(() => navigator.serviceWorker.controller);
