@@ -53,8 +53,7 @@ Qt::Alignment qtAlignment(Alignment alignment, Qt::Alignment vertical) {
 }
 
 QLineEdit* lineBox(const ControlLayout& layout, QWidget* parent) {
-    QLineEdit* box = layout.kind == ControlKind::InputBox ? new InputBox(QString::fromStdString(layout.text), parent)
-                                                        : new QLineEdit(QString::fromStdString(layout.text), parent);
+    QLineEdit* box = layout.kind == ControlKind::InputBox ? new InputBox(parent) : new QLineEdit(parent);
     box->setAlignment(qtAlignment(layout.alignment, Qt::AlignVCenter));
     // Never fewer than the core keeps: a character takes at most two UTF-16 units.
     if (layout.kind == ControlKind::InputBox) box->setMaxLength(static_cast<int>(2 * kInputBoxCharacters));
@@ -67,7 +66,7 @@ QLineEdit* lineBox(const ControlLayout& layout, QWidget* parent) {
 }
 
 QLabel* displayBox(const ControlLayout& layout, QWidget* parent) {
-    auto* box = new QLabel(QString::fromStdString(layout.text), parent);
+    auto* box = new QLabel(parent);
     box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     box->setAlignment(qtAlignment(layout.alignment, Qt::AlignTop));
     box->setTextFormat(Qt::PlainText);
@@ -78,13 +77,13 @@ QLabel* displayBox(const ControlLayout& layout, QWidget* parent) {
     return box;
 }
 
+// The control without its text, which setText gives it once the control has its place and font.
 QWidget* makeWidget(const ControlLayout& layout, QWidget* parent) {
-    const QString text = QString::fromStdString(layout.text);
     switch (layout.kind) {
         case ControlKind::Label: {
             // At the top of its area, where the layout expects the text: centred, a caption
             // taller than its area would slip under the control below.
-            auto* label = new QLabel(text, parent);
+            auto* label = new QLabel(parent);
             label->setAlignment(qtAlignment(layout.alignment, Qt::AlignTop));
             return label;
         }
@@ -93,12 +92,12 @@ QWidget* makeWidget(const ControlLayout& layout, QWidget* parent) {
         case ControlKind::DisplayBox:
         case ControlKind::MarginBox: return displayBox(layout, parent);
         case ControlKind::TextArea: {
-            auto* area = new QPlainTextEdit(text, parent);
+            auto* area = new QPlainTextEdit(parent);
             area->setReadOnly(true);
             return area;
         }
-        case ControlKind::Button: return new QPushButton(text, parent);
-        case ControlKind::Frame: return new QGroupBox(text, parent);
+        case ControlKind::Button: return new QPushButton(parent);
+        case ControlKind::Frame: return new QGroupBox(parent);
         case ControlKind::Line: {
             auto* line = new QFrame(parent);
             line->setFrameShape(layout.rect.width == 0 ? QFrame::VLine : QFrame::HLine);
@@ -114,6 +113,16 @@ QWidget* makeWidget(const ControlLayout& layout, QWidget* parent) {
         case ControlKind::MenuCommand: break;
     }
     return nullptr;
+}
+
+// A new control's first text, as its constructor would have set it: a text box's cursor at the end.
+void setText(QWidget* control, const QString& text) {
+    if (text.isEmpty()) return;
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->setText(text);
+    else if (auto* area = qobject_cast<QPlainTextEdit*>(control)) area->setPlainText(text);
+    else if (auto* label = qobject_cast<QLabel*>(control)) label->setText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(control)) button->setText(text);
+    else if (auto* group = qobject_cast<QGroupBox*>(control)) group->setTitle(text);
 }
 
 // Where a picture of `size` goes in `area`: as wide as the area allows, keeping its proportions,
@@ -207,6 +216,8 @@ void ControlSet::build(const WindowLayout& layout, QWidget* client, QMenuBar* me
             QWidget* widget = makeWidget(c, parent);
             if (c.kind != ControlKind::Line) place(widget, c.rect);
             setPointSize(widget, c.pointSize);
+            // Laid out once, in the control's own font and width.
+            setText(widget, caption);
             if (!c.visible) widget->hide();
             control = widget;
         }
