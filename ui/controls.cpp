@@ -20,6 +20,7 @@
 #include <QSignalBlocker>
 #include <QStringDecoder>
 #include <QSvgRenderer>
+#include <optional>
 #include <stdexcept>
 
 namespace tomokari {
@@ -231,15 +232,21 @@ void ControlSet::build(const WindowLayout& layout, QWidget* client, QMenuBar* me
 }
 
 void ControlSet::fitCaptions() const {
+    std::optional<QFont> given;  // the boxes mostly share one font: the last one fitted, and its fit
+    QFont fitting;
     for (QObject* control : controls_) {
         // The display boxes' lines are laid out for fonts whose lines stand at most 1.2 em apart.
         auto* box = qobject_cast<QLabel*>(control);
         if (!(box && box->frameShape() != QFrame::NoFrame) && !qobject_cast<QPlainTextEdit*>(control)) continue;
         auto* widget = static_cast<QWidget*>(control);
-        const double lineSpacing = 1.2 * QFontInfo(widget->font()).pixelSize();
-        QFont font = widget->font();
-        while (QFontMetricsF(font).lineSpacing() > lineSpacing && font.pointSizeF() > 6) font.setPointSizeF(font.pointSizeF() - 0.25);
-        if (font != widget->font()) widget->setFont(font);
+        if (widget->font() != given) {
+            given = fitting = widget->font();
+            const double lineSpacing = 1.2 * QFontInfo(fitting).pixelSize();
+            while (QFontMetricsF(fitting).lineSpacing() > lineSpacing && fitting.pointSizeF() > 6) {
+                fitting.setPointSizeF(fitting.pointSizeF() - 0.25);
+            }
+        }
+        if (fitting != given) widget->setFont(fitting);
     }
     for (size_t i = 0; i < controls_.size(); ++i) {
         auto* label = qobject_cast<QLabel*>(controls_[i]);
@@ -263,12 +270,13 @@ void ControlSet::fitCaptions() const {
         const int flags = label ? int(label->alignment()) : int(Qt::AlignCenter);
         const QRect area(QPoint(0, 0), room.size());
         QFont font = widget->font();
-        while (!area.contains(QFontMetrics(font).boundingRect(area, flags, caption)) && font.pointSizeF() > 6) {
+        QRect needed = QFontMetrics(font).boundingRect(area, flags, caption);
+        while (!area.contains(needed) && font.pointSizeF() > 6) {
             font.setPointSizeF(font.pointSizeF() - 0.25);
+            needed = QFontMetrics(font).boundingRect(area, flags, caption);
         }
         if (font != widget->font()) widget->setFont(font);
-        const int needed = QFontMetrics(font).boundingRect(area, flags, caption).height();
-        if (label) label->resize(label->width(), std::min(room.height(), std::max(label->height(), needed)));
+        if (label) label->resize(label->width(), std::min(room.height(), std::max(label->height(), needed.height())));
     }
 }
 
