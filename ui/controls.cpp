@@ -223,8 +223,6 @@ void ControlSet::build(const WindowLayout& layout, QWidget* client, QMenuBar* me
             control = widget;
         }
         control->setObjectName(QString::fromStdString(c.name));
-        // The set of the window's own controls, which the scripted runner reports.
-        control->setProperty("tomokariControl", true);
         controls_.push_back(control);
         byName_.emplace(c.name, control);
     }

@@ -14,10 +14,9 @@ namespace tomokari {
 
 namespace {
 
-// Its name (also as one of the controls the runner reports), title and font.
+// Its name, title and font.
 void setUpWindow(QWidget* window, const WindowLayout& layout) {
     window->setObjectName(QString::fromStdString(layout.name));
-    window->setProperty("tomokariControl", true);
     window->setWindowTitle(QString::fromStdString(layout.title));
     if (layout.pointSize > 0) window->setFont(japaneseFont(layout.pointSize));
 }
