@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -178,9 +179,22 @@ void PictureBox::paintEvent(QPaintEvent*) {
 }
 
 QFont japaneseFont(double pointSize) {
+    // Only the families there are, under their own name or another's: for each family asked
+    // for and not found, Qt has the font configuration sort every font on the machine, once per
+    // script, which costs more than all the rest of the font work at start. The font found is
+    // the same. Where none is there, all are asked for, and Qt's own fallbacks decide.
+    static const QStringList families = [] {
+        const QStringList wanted = {QStringLiteral("MS PGothic"), QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+                                    QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic")};
+        const QStringList installed = QFontDatabase::families();
+        QStringList found;
+        for (const QString& family : wanted) {
+            if (installed.contains(family, Qt::CaseInsensitive) || QFontDatabase::hasFamily(family)) found << family;
+        }
+        return found.isEmpty() ? wanted : found;
+    }();
     QFont font;
-    font.setFamilies({QStringLiteral("MS PGothic"), QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic")});
+    font.setFamilies(families);
     font.setPointSizeF(pointSize);
     return font;
 }
