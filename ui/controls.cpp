@@ -179,17 +179,19 @@ void PictureBox::paintEvent(QPaintEvent*) {
 }
 
 QFont japaneseFont(double pointSize) {
-    // Only the families there are, under their own name or another's: for each family asked
-    // for and not found, Qt has the font configuration sort every font on the machine, once per
-    // script, which costs more than all the rest of the font work at start. The font found is
-    // the same. Where none is there, all are asked for, and Qt's own fallbacks decide.
+    // Only the families installed: for each family asked for and not found, Qt has the font
+    // configuration sort every font on the machine, once per script, which costs more than all
+    // the rest of the font work at start. The font found is the same, as are the fonts that
+    // stand in for a character it lacks. Where none is installed, all are asked for and Qt's
+    // own fallbacks decide, as before.
     static const QStringList families = [] {
         const QStringList wanted = {QStringLiteral("MS PGothic"), QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
                                     QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic")};
-        const QStringList installed = QFontDatabase::families();
+        QStringList installed = QFontDatabase::families();
+        for (QString& family : installed) family = family.section(QStringLiteral(" ["), 0, 0);  // "Family [Foundry]"
         QStringList found;
         for (const QString& family : wanted) {
-            if (installed.contains(family, Qt::CaseInsensitive) || QFontDatabase::hasFamily(family)) found << family;
+            if (installed.contains(family, Qt::CaseInsensitive)) found << family;
         }
         return found.isEmpty() ? wanted : found;
     }();
