@@ -1,8 +1,8 @@
 #include "ui/windows.h"
 
 #include <QAccessible>
-#include <QApplication>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QCloseEvent>
 #include <QImage>
 #include <QLineEdit>
