@@ -4,6 +4,7 @@
 // whether a window is there: a poll would take the processor from the program it times and
 // see the window only at its next turn.
 // Exits 1 when the command ends or 10 s pass without a window, 2 when the server is not there.
+// The command's standard error is map_wait's.
 
 #include <xcb/xcb.h>
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -44,6 +46,9 @@ int main(int argc, char* argv[]) {
     const long long start = microseconds();
     const pid_t child = fork();
     if (child == 0) {
+        // Standard output carries the time alone; the command's own goes nowhere.
+        const int nowhere = open("/dev/null", O_WRONLY);
+        dup2(nowhere, STDOUT_FILENO);
         execvp(argv[1], argv + 1);
         _exit(127);
     }
