@@ -5,12 +5,14 @@
 #
 # Three cases: tomokari; bench/minimal_window.cpp with an empty window (the yardstick); the
 # same with one line of Japanese text (what any window with Japanese text costs).
-# 1. Whole process, offscreen: `tomokari-script /dev/null` (start-up with all three windows,
-#    then exit) and the minimal program; wall time and peak RSS, median of RUNS.
+# 1. Whole process, offscreen: the program's own main() built as tomokari-bench-startup, which
+#    ends on the first turn of the event loop as the minimal program does (start-up with the
+#    windows shown at start, painted, then exit); wall time and peak RSS, median of RUNS.
 # 2. Under Xvfb: from process start until the program's first window is mapped, for the real
-#    tomokari and the minimal program; median of MAPPED_RUNS.
+#    tomokari and the minimal program; median of MAPPED_RUNS. bench/map_wait.cpp starts each and
+#    hears the server map the window, without polling beside the program it times.
 # The cases take turns in a rotating order, so that drift in the machine's load hits all alike.
-# Use a Release or RelWithDebInfo build. Needs the Debian packages time, xvfb and xdotool.
+# Use a Release or RelWithDebInfo build. Needs the Debian packages time and xvfb.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -18,17 +20,18 @@ build=${1:-build}
 runs=${2:-15}
 mapped_runs=${3:-10}
 
-for tool in /usr/bin/time Xvfb xdotool; do
+for tool in /usr/bin/time Xvfb; do
     command -v "$tool" >/dev/null || {
-        echo "startup.sh: $tool is missing (apt-get install time xvfb xdotool)" >&2
+        echo "startup.sh: $tool is missing (apt-get install time xvfb)" >&2
         exit 2
     }
 done
 
-cmake --build "$build" --target tomokari tomokari-script tomokari-bench-minimal-window >/dev/null
+cmake --build "$build" --target tomokari tomokari-bench-startup tomokari-bench-minimal-window tomokari-bench-map-wait >/dev/null
 tomokari=$build/bin/tomokari
-script_runner=$build/bin/tomokari-script
+tomokari_once=$build/bin/tomokari-bench-startup
 minimal=$build/bench/tomokari-bench-minimal-window
+map_wait=$build/bench/tomokari-bench-map-wait
 
 work=$(mktemp -d)
 xvfb_pid=
@@ -44,7 +47,7 @@ trap cleanup EXIT
 cases=(tomokari empty text)
 command_of() {  # command_of CASE offscreen|x: sets the array cmd
     case $1:$2 in
-        tomokari:offscreen) cmd=("$script_runner" /dev/null) ;;
+        tomokari:offscreen) cmd=("$tomokari_once") ;;
         tomokari:x) cmd=("$tomokari") ;;
         empty:offscreen) cmd=("$minimal") ;;
         empty:x) cmd=("$minimal" --stay) ;;
@@ -53,36 +56,26 @@ command_of() {  # command_of CASE offscreen|x: sets the array cmd
     esac
 }
 
-now_us() { echo $(($(date +%s%N) / 1000)); }
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# One whole run offscreen; appends "microseconds kilobytes" to the file named first.
+# One whole run offscreen; appends "microseconds kilobytes" to the file named first. Bash's own
+# clock, in microseconds: no process is started for a reading, to be timed along with the program.
 run_offscreen() {  # run_offscreen RESULT_FILE COMMAND...
     local out=$1 start end
     shift
-    start=$(now_us)
+    start=${EPOCHREALTIME/[.,]/}
     QT_QPA_PLATFORM=offscreen /usr/bin/time -f %M -o "$work/rss" "$@" >/dev/null 2>"$work/stderr" ||
         { echo "startup.sh: $* failed: $(cat "$work/stderr")" >&2; exit 1; }
-    end=$(now_us)
+    end=${EPOCHREALTIME/[.,]/}
     echo "$((end - start)) $(tail -n1 "$work/rss")" >>"$out"
 }
 
-# One start under X; appends the microseconds until a window of the process is viewable.
+# One start under X; appends the microseconds until a window of the process is mapped.
 run_mapped() {  # run_mapped RESULT_FILE COMMAND...
-    local out=$1 start end pid
+    local out=$1
     shift
-    start=$(now_us)
-    QT_QPA_PLATFORM=xcb "$@" >/dev/null 2>"$work/stderr" &
-    pid=$!
-    until xdotool search --onlyvisible --pid "$pid" >/dev/null 2>&1; do
-        kill -0 "$pid" 2>/dev/null ||
-            { echo "startup.sh: $* ended before showing a window: $(cat "$work/stderr")" >&2; exit 1; }
-        sleep 0.002
-    done
-    end=$(now_us)
-    kill "$pid"
-    wait "$pid" 2>/dev/null || true
-    echo "$((end - start))" >>"$out"
+    QT_QPA_PLATFORM=xcb "$map_wait" "$@" >>"$out" 2>"$work/stderr" ||
+        { echo "startup.sh: $* showed no window: $(cat "$work/stderr")" >&2; exit 1; }
 }
 
 # Every case once per round, starting with a different one each round.

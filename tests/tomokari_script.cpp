@@ -13,6 +13,7 @@
 #include <deque>
 #include <iostream>
 #include <map>
+#include <stdexcept>
 #include <string>
 
 #include "tests/script_line.h"
@@ -126,9 +127,11 @@ private:
     }
 
     void menu(const ScriptLine& line) {
-        const QString name = QString::fromStdString(line.rest);
-        auto* action = form4_.findChild<QAction*>(name);
-        if (!action || !action->property("tomokariControl").toBool()) throw ScriptError{"unknown menu item: " + name};
+        QAction* action = nullptr;
+        try {
+            action = qobject_cast<QAction*>(program_.mainWindow().controls().find(line.rest));
+        } catch (const std::out_of_range&) {}
+        if (!action) throw ScriptError{"unknown menu item: " + QString::fromStdString(line.rest)};
         if (!dialogs_.exited) action->trigger();
     }
 

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
@@ -20,6 +21,7 @@
 #include <QSignalBlocker>
 #include <QStringDecoder>
 #include <QSvgRenderer>
+#include <optional>
 #include <stdexcept>
 
 namespace tomokari {
@@ -53,8 +55,7 @@ Qt::Alignment qtAlignment(Alignment alignment, Qt::Alignment vertical) {
 }
 
 QLineEdit* lineBox(const ControlLayout& layout, QWidget* parent) {
-    QLineEdit* box = layout.kind == ControlKind::InputBox ? new InputBox(QString::fromStdString(layout.text), parent)
-                                                        : new QLineEdit(QString::fromStdString(layout.text), parent);
+    QLineEdit* box = layout.kind == ControlKind::InputBox ? new InputBox(parent) : new QLineEdit(parent);
     box->setAlignment(qtAlignment(layout.alignment, Qt::AlignVCenter));
     // Never fewer than the core keeps: a character takes at most two UTF-16 units.
     if (layout.kind == ControlKind::InputBox) box->setMaxLength(static_cast<int>(2 * kInputBoxCharacters));
@@ -67,7 +68,7 @@ QLineEdit* lineBox(const ControlLayout& layout, QWidget* parent) {
 }
 
 QLabel* displayBox(const ControlLayout& layout, QWidget* parent) {
-    auto* box = new QLabel(QString::fromStdString(layout.text), parent);
+    auto* box = new QLabel(parent);
     box->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     box->setAlignment(qtAlignment(layout.alignment, Qt::AlignTop));
     box->setTextFormat(Qt::PlainText);
@@ -78,13 +79,13 @@ QLabel* displayBox(const ControlLayout& layout, QWidget* parent) {
     return box;
 }
 
+// The control without its text, which setText gives it once the control has its place and font.
 QWidget* makeWidget(const ControlLayout& layout, QWidget* parent) {
-    const QString text = QString::fromStdString(layout.text);
     switch (layout.kind) {
         case ControlKind::Label: {
             // At the top of its area, where the layout expects the text: centred, a caption
             // taller than its area would slip under the control below.
-            auto* label = new QLabel(text, parent);
+            auto* label = new QLabel(parent);
             label->setAlignment(qtAlignment(layout.alignment, Qt::AlignTop));
             return label;
         }
@@ -93,12 +94,12 @@ QWidget* makeWidget(const ControlLayout& layout, QWidget* parent) {
         case ControlKind::DisplayBox:
         case ControlKind::MarginBox: return displayBox(layout, parent);
         case ControlKind::TextArea: {
-            auto* area = new QPlainTextEdit(text, parent);
+            auto* area = new QPlainTextEdit(parent);
             area->setReadOnly(true);
             return area;
         }
-        case ControlKind::Button: return new QPushButton(text, parent);
-        case ControlKind::Frame: return new QGroupBox(text, parent);
+        case ControlKind::Button: return new QPushButton(parent);
+        case ControlKind::Frame: return new QGroupBox(parent);
         case ControlKind::Line: {
             auto* line = new QFrame(parent);
             line->setFrameShape(layout.rect.width == 0 ? QFrame::VLine : QFrame::HLine);
@@ -114,6 +115,16 @@ QWidget* makeWidget(const ControlLayout& layout, QWidget* parent) {
         case ControlKind::MenuCommand: break;
     }
     return nullptr;
+}
+
+// A new control's first text, as its constructor would have set it: a text box's cursor at the end.
+void setText(QWidget* control, const QString& text) {
+    if (text.isEmpty()) return;
+    if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->setText(text);
+    else if (auto* area = qobject_cast<QPlainTextEdit*>(control)) area->setPlainText(text);
+    else if (auto* label = qobject_cast<QLabel*>(control)) label->setText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(control)) button->setText(text);
+    else if (auto* group = qobject_cast<QGroupBox*>(control)) group->setTitle(text);
 }
 
 // Where a picture of `size` goes in `area`: as wide as the area allows, keeping its proportions,
@@ -176,9 +187,24 @@ void PictureBox::paintEvent(QPaintEvent*) {
 }
 
 QFont japaneseFont(double pointSize) {
+    // Only the families installed: for each family asked for and not found, Qt has the font
+    // configuration sort every font on the machine, once per script, which costs more than all
+    // the rest of the font work at start. The font found is the same, as are the fonts that
+    // stand in for a character it lacks. Where none is installed, all are asked for and Qt's
+    // own fallbacks decide, as before.
+    static const QStringList families = [] {
+        const QStringList wanted = {QStringLiteral("MS PGothic"), QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+                                    QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic")};
+        QStringList installed = QFontDatabase::families();
+        for (QString& family : installed) family = family.section(QStringLiteral(" ["), 0, 0);  // "Family [Foundry]"
+        QStringList found;
+        for (const QString& family : wanted) {
+            if (installed.contains(family, Qt::CaseInsensitive)) found << family;
+        }
+        return found.isEmpty() ? wanted : found;
+    }();
     QFont font;
-    font.setFamilies({QStringLiteral("MS PGothic"), QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("Noto Sans CJK JP"), QStringLiteral("IPAGothic")});
+    font.setFamilies(families);
     font.setPointSizeF(pointSize);
     return font;
 }
@@ -215,12 +241,12 @@ void ControlSet::build(const WindowLayout& layout, QWidget* client, QMenuBar* me
             QWidget* widget = makeWidget(c, parent);
             if (c.kind != ControlKind::Line) place(widget, c.rect);
             setPointSize(widget, c.pointSize);
+            // Laid out once, in the control's own font and width.
+            setText(widget, caption);
             if (!c.visible) widget->hide();
             control = widget;
         }
         control->setObjectName(QString::fromStdString(c.name));
-        // The set of the window's own controls, which the scripted runner reports.
-        control->setProperty("tomokariControl", true);
         controls_.push_back(control);
         byName_.emplace(c.name, control);
     }
@@ -228,15 +254,21 @@ void ControlSet::build(const WindowLayout& layout, QWidget* client, QMenuBar* me
 }
 
 void ControlSet::fitCaptions() const {
+    std::optional<QFont> given;  // the boxes mostly share one font: the last one fitted, and its fit
+    QFont fitting;
     for (QObject* control : controls_) {
         // The display boxes' lines are laid out for fonts whose lines stand at most 1.2 em apart.
         auto* box = qobject_cast<QLabel*>(control);
         if (!(box && box->frameShape() != QFrame::NoFrame) && !qobject_cast<QPlainTextEdit*>(control)) continue;
         auto* widget = static_cast<QWidget*>(control);
-        const double lineSpacing = 1.2 * QFontInfo(widget->font()).pixelSize();
-        QFont font = widget->font();
-        while (QFontMetricsF(font).lineSpacing() > lineSpacing && font.pointSizeF() > 6) font.setPointSizeF(font.pointSizeF() - 0.25);
-        if (font != widget->font()) widget->setFont(font);
+        if (widget->font() != given) {
+            given = fitting = widget->font();
+            const double lineSpacing = 1.2 * QFontInfo(fitting).pixelSize();
+            while (QFontMetricsF(fitting).lineSpacing() > lineSpacing && fitting.pointSizeF() > 6) {
+                fitting.setPointSizeF(fitting.pointSizeF() - 0.25);
+            }
+        }
+        if (fitting != given) widget->setFont(fitting);
     }
     for (size_t i = 0; i < controls_.size(); ++i) {
         auto* label = qobject_cast<QLabel*>(controls_[i]);
@@ -260,12 +292,13 @@ void ControlSet::fitCaptions() const {
         const int flags = label ? int(label->alignment()) : int(Qt::AlignCenter);
         const QRect area(QPoint(0, 0), room.size());
         QFont font = widget->font();
-        while (!area.contains(QFontMetrics(font).boundingRect(area, flags, caption)) && font.pointSizeF() > 6) {
+        QRect needed = QFontMetrics(font).boundingRect(area, flags, caption);
+        while (!area.contains(needed) && font.pointSizeF() > 6) {
             font.setPointSizeF(font.pointSizeF() - 0.25);
+            needed = QFontMetrics(font).boundingRect(area, flags, caption);
         }
         if (font != widget->font()) widget->setFont(font);
-        const int needed = QFontMetrics(font).boundingRect(area, flags, caption).height();
-        if (label) label->resize(label->width(), std::min(room.height(), std::max(label->height(), needed)));
+        if (label) label->resize(label->width(), std::min(room.height(), std::max(label->height(), needed.height())));
     }
 }
 

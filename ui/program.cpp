@@ -21,24 +21,41 @@ Program::~Program() = default;
 QWidget& Program::window(WindowId id) {
     switch (id) {
         case WindowId::Main: return main_;
-        case WindowId::ExpectedValues: return expectedValues_;
-        case WindowId::Residuals: return residuals_;
+        case WindowId::ExpectedValues: return expectedValuesWindow();
+        case WindowId::Residuals: return residualsWindow();
         case WindowId::Figure: break;
     }
     return figureWindow();
 }
 
-FigureWindow& Program::figureWindow() {
-    if (figure_) return *figure_;
-    figure_ = std::make_unique<FigureWindow>(dialogs_);
-    figure_->onClose([this] { perform([this] { workflow_->close(WindowId::Figure); }); });
-    if (workflow_) showFigure(workflow_->view());
-    return *figure_;
+ExpectedValuesWindow& Program::expectedValuesWindow() { return make(expectedValues_, WindowId::ExpectedValues); }
+ResidualsWindow& Program::residualsWindow() { return make(residuals_, WindowId::Residuals); }
+FigureWindow& Program::figureWindow() { return make(figure_, WindowId::Figure, dialogs_); }
+
+SecondaryWindow* Program::made(WindowId id) const {
+    switch (id) {
+        case WindowId::Main: break;
+        case WindowId::ExpectedValues: return expectedValues_.get();
+        case WindowId::Residuals: return residuals_.get();
+        case WindowId::Figure: return figure_.get();
+    }
+    return nullptr;
 }
 
-void Program::showFigure(const ViewState& view) {
-    figure_->controls().apply(view.windows[static_cast<size_t>(WindowId::Figure)]);
-    figure_->setPicture(view.picture, view.pictureValues);
+template <typename W, typename... Args>
+W& Program::make(std::unique_ptr<W>& window, WindowId id, Args&... args) {
+    if (window) return *window;
+    window = std::make_unique<W>(args...);
+    window->onClose([this, id] { perform([this, id] { workflow_->close(id); }); });
+    if (workflow_) showWindowState(id, workflow_->view());
+    return *window;
+}
+
+void Program::showWindowState(WindowId id, const ViewState& view) {
+    const WindowState& state = view.windows[static_cast<size_t>(id)];
+    if (id == WindowId::Main) return main_.controls().apply(state);
+    made(id)->controls().apply(state);
+    if (id == WindowId::Figure) figure_->setPicture(view.picture, view.pictureValues);
 }
 
 std::optional<QString> Program::startUp(const QString& programDirectory) {
@@ -71,8 +88,6 @@ void Program::connectControls() {
     }
     qApp->installEventFilter(this);
     main_.onClose([this] { perform([this] { workflow_->close(WindowId::Main); }); });
-    expectedValues_.onClose([this] { perform([this] { workflow_->close(WindowId::ExpectedValues); }); });
-    residuals_.onClose([this] { perform([this] { workflow_->close(WindowId::Residuals); }); });
 }
 
 template <typename Action>
@@ -110,7 +125,9 @@ bool Program::eventFilter(QObject* receiver, QEvent* event) {
         return true;
     }
     for (const WindowLayout& layout : windowLayouts()) {
-        if (layout.id == WindowId::Figure || widget->window() != &window(layout.id)) continue;
+        if (layout.id == WindowId::Figure) continue;
+        const QWidget* other = layout.id == WindowId::Main ? static_cast<QWidget*>(&main_) : made(layout.id);
+        if (widget->window() != other) continue;
         QGuiApplication::clipboard()->setText(fromCore(workflow_->copyTable(layout.id)));
         return true;
     }
@@ -119,13 +136,13 @@ bool Program::eventFilter(QObject* receiver, QEvent* event) {
 
 void Program::showState() {
     const ViewState& view = workflow_->view();
-    main_.controls().apply(view.windows[static_cast<size_t>(WindowId::Main)]);
-    expectedValues_.controls().apply(view.windows[static_cast<size_t>(WindowId::ExpectedValues)]);
-    residuals_.controls().apply(view.windows[static_cast<size_t>(WindowId::Residuals)]);
-    if (figure_) showFigure(view);
+    for (const WindowLayout& layout : windowLayouts()) {
+        if (layout.id == WindowId::Main || made(layout.id)) showWindowState(layout.id, view);
+    }
+    // In the layout's order, the main window first: each of the others is made as it comes up.
     for (const WindowLayout& layout : windowLayouts()) {
         const bool shown = view.windows[static_cast<size_t>(layout.id)].shown;
-        if (layout.id == WindowId::Figure && !shown && !figure_) continue;
+        if (layout.id != WindowId::Main && !shown && !made(layout.id)) continue;
         QWidget& w = window(layout.id);
         if (shown == w.isVisible()) continue;
         if (shown) placement_.beforeShow(layout.id);

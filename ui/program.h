@@ -28,9 +28,10 @@ public:
     std::optional<QString> startUp(const QString& programDirectory);
 
     MainWindow& mainWindow() { return main_; }
-    ExpectedValuesWindow& expectedValuesWindow() { return expectedValues_; }
-    ResidualsWindow& residualsWindow() { return residuals_; }
-    // Made when first shown or asked for: a start that draws no picture pays nothing for it.
+    // The other windows are made when first shown or asked for: the main window comes up without
+    // waiting for them, and a start that shows no residuals or picture pays nothing for them.
+    ExpectedValuesWindow& expectedValuesWindow();
+    ResidualsWindow& residualsWindow();
     FigureWindow& figureWindow();
     QWidget& window(WindowId id);
 
@@ -45,7 +46,12 @@ private:
     template <typename Action>
     void perform(Action action);
     void showState();
-    void showFigure(const ViewState& view);
+    // The window if it has been made, else null.
+    SecondaryWindow* made(WindowId id) const;
+    // Makes a secondary window showing the core's state, its close button told to the core.
+    template <typename W, typename... Args>
+    W& make(std::unique_ptr<W>& window, WindowId id, Args&... args);
+    void showWindowState(WindowId id, const ViewState& view);
 
     // QApplication hands the user's locale to the C library too. Numbers must be written and
     // read with a point whatever it says, or German settings turn 20.374 into "2,.0374"; so
@@ -55,8 +61,8 @@ private:
     } numbersWithAPoint_;
     Dialogs& dialogs_;
     MainWindow main_;
-    ExpectedValuesWindow expectedValues_;
-    ResidualsWindow residuals_;
+    std::unique_ptr<ExpectedValuesWindow> expectedValues_;
+    std::unique_ptr<ResidualsWindow> residuals_;
     std::unique_ptr<FigureWindow> figure_;
     WindowPlacement placement_{[this](WindowId id) -> QWidget& { return window(id); }};
     std::unique_ptr<Workflow> workflow_;

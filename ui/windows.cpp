@@ -2,22 +2,25 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QApplication>
 #include <QCloseEvent>
+#include <QImage>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyleOptionFrame>
 #include <QTextDocument>
 
 namespace tomokari {
 
 namespace {
 
-// Its name (also as one of the controls the runner reports), title and font.
+// Its name, title and font.
 void setUpWindow(QWidget* window, const WindowLayout& layout) {
     window->setObjectName(QString::fromStdString(layout.name));
-    window->setProperty("tomokariControl", true);
     window->setWindowTitle(QString::fromStdString(layout.title));
     if (layout.pointSize > 0) window->setFont(japaneseFont(layout.pointSize));
 }
@@ -29,6 +32,27 @@ QAccessibleInterface* secondaryWindowInterface(const QString&, QObject* object) 
     return window ? new QAccessibleWidget(window, QAccessible::Window) : nullptr;
 }
 
+// The style reads pictures of its own by name: the arrow of the menu bar's overflow button when
+// the bar is made, the frame of a group box when one is first drawn. For a picture read by name
+// Qt first asks every image plug-in installed whether it reads the picture's format, loading
+// each one and what it links, which takes longer than making the whole menu bar; the pictures
+// are PNGs, which Qt reads itself. Both are read here with no plug-in directory in sight (the
+// frame's picture stays in Qt's pixmap cache for the group box), and no plug-in is loaded.
+QMenuBar* menuBarWithoutPlugins(QMainWindow* window) {
+    QApplication::style();  // chosen first, where the desktop asks for one from a plug-in
+    const QStringList directories = QCoreApplication::libraryPaths();
+    QCoreApplication::setLibraryPaths({});
+    QMenuBar* bar = window->menuBar();
+    QImage pixel(1, 1, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&pixel);
+    QStyleOptionFrame frame;
+    frame.rect = pixel.rect();
+    QApplication::style()->drawPrimitive(QStyle::PE_FrameGroupBox, &frame, &painter);
+    painter.end();
+    QCoreApplication::setLibraryPaths(directories);
+    return bar;
+}
+
 }  // namespace
 
 MainWindow::MainWindow() {
@@ -37,7 +61,7 @@ MainWindow::MainWindow() {
     auto* client = new QWidget(this);
     client->setFixedSize(px(layout.client.width), px(layout.client.height));
     setCentralWidget(client);
-    controls_.build(layout, client, menuBar());
+    controls_.build(layout, client, menuBarWithoutPlugins(this));
 
     auto* explanation = static_cast<QPlainTextEdit*>(controls_.find("Text11"));
     explanation->setTabChangesFocus(true);
