@@ -1,6 +1,7 @@
 #include "engine/figure.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -123,6 +124,9 @@ void xAxis(Svg& svg, double end, double bottom, const char* name) {
     svg.text(kRight, bottom + 26, name, 10, "end", "#333");
 }
 
+// A label beside a mark in the right part of a plot goes to its left, so that it stays on the picture.
+bool labelLeftOf(double x) { return x > kLeft + 0.55 * (kRight - kLeft); }
+
 // How many of the three critical values a statistic lies beyond, in words.
 std::string whereItFalls(int level) {
     return level > 0 ? std::string(kLevelNames[level - 1]) + "の棄却域にあります" : "棄却域の外にあります";
@@ -193,7 +197,7 @@ void drawTest(Svg& svg, const TestPanel& t, double top) {
             } else {
                 svg.circle(x, bottom - 5, 4.5, "#08306b");
             }
-            const bool right = x > kLeft + 0.55 * (kRight - kLeft);
+            const bool right = labelLeftOf(x);
             const char* anchor = right ? "end" : "start";
             const double at = right ? x - 4 : x + 4;
             label(svg, at, plotTop + row, name + (far(value) ? " →" : ""), anchor, 11, "#08306b");
@@ -207,28 +211,36 @@ void drawTest(Svg& svg, const TestPanel& t, double top) {
     }
 }
 
-// A cell's colour: white blended towards the hue of its sign by |d| / 3.29, full from there on.
+// A cell's colour, channel by channel from 0 to 255: white blended towards the hue of its sign by
+// |d| / 3.29, full from there on.
+std::array<double, 3> blended(double adjusted) {
+    const double share = std::min(1.0, std::fabs(adjusted) / kResidualSaturation);
+    const int* hue = adjusted >= 0 ? kMore : kFewer;
+    std::array<double, 3> channels{};
+    for (int k = 0; k < 3; ++k) channels[k] = 255 + (hue[k] - 255) * share;
+    return channels;
+}
+
 struct Colour {
     char text[8];
 };
 
 Colour residualColour(double adjusted) {
-    const double share = std::min(1.0, std::fabs(adjusted) / kResidualSaturation);
-    const int* hue = adjusted >= 0 ? kMore : kFewer;
+    const std::array<double, 3> c = blended(adjusted);
     Colour colour;
-    const auto channel = [&](int k) { return static_cast<int>(std::lround(255 + (hue[k] - 255) * share)); };
-    std::snprintf(colour.text, sizeof colour.text, "#%02x%02x%02x", channel(0), channel(1), channel(2));
+    std::snprintf(colour.text, sizeof colour.text, "#%02x%02x%02x", static_cast<int>(std::lround(c[0])), static_cast<int>(std::lround(c[1])),
+                  static_cast<int>(std::lround(c[2])));
     return colour;
 }
 
 // Black or white, whichever stands out more on the colour.
 const char* textOn(double adjusted) {
-    const double share = std::min(1.0, std::fabs(adjusted) / kResidualSaturation);
-    const int* hue = adjusted >= 0 ? kMore : kFewer;
+    const std::array<double, 3> c = blended(adjusted);
     double luminance = 0;
     for (int k = 0; k < 3; ++k) {
-        const double c = (255 + (hue[k] - 255) * share) / 255;
-        luminance += (k == 0 ? 0.2126 : k == 1 ? 0.7152 : 0.0722) * (c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4));
+        const double linear = c[k] / 255;
+        luminance += (k == 0 ? 0.2126 : k == 1 ? 0.7152 : 0.0722) *
+                     (linear <= 0.03928 ? linear / 12.92 : std::pow((linear + 0.055) / 1.055, 2.4));
     }
     return (luminance + 0.05) / 0.05 >= 1.05 / (luminance + 0.05) ? "#000" : "#fff";
 }
@@ -307,15 +319,11 @@ void drawPower(Svg& svg, const PowerPanel& w, double top) {
         }
         const double x = xAt(w.total), y = yAt(w.powerAtTotal);
         svg.circle(x, y, 4.5, "#08306b");
-        const bool right = x > kLeft + 0.55 * (kRight - kLeft);
+        const bool right = labelLeftOf(x);
         label(svg, right ? x - 6 : x + 6, std::max(plotTop + 10, y - 8), "●N=" + signedNumberText(w.total) + "　検定力" + roundedText(w.powerAtTotal, 3),
               right ? "end" : "start", 11, "#08306b");
     });
 }
-
-}  // namespace
-
-namespace {
 
 // p values and powers to 12 significant digits: the two editions' math libraries (glibc, and musl
 // in WebAssembly) agree that far but not always in the last bits, and the picture draws, and the

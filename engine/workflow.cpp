@@ -110,7 +110,7 @@ Workflow::Workflow(const ReferenceTables& tables) : tables_(tables) {
         }
     }
     restoreText_ = headerText_ = text(kMain, "Text11");
-    view_.pictureValues = figureValuesJson(figure_);
+    draw({});
     show(kMain);
     show(kExpected);
 }

@@ -125,7 +125,6 @@ bool Program::eventFilter(QObject* receiver, QEvent* event) {
         return true;
     }
     for (const WindowLayout& layout : windowLayouts()) {
-        if (layout.id == WindowId::Figure) continue;
         const QWidget* other = layout.id == WindowId::Main ? static_cast<QWidget*>(&main_) : made(layout.id);
         if (widget->window() != other) continue;
         QGuiApplication::clipboard()->setText(fromCore(workflow_->copyTable(layout.id)));
