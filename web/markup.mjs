@@ -196,7 +196,8 @@ export function layoutStyles(layouts) {
         const chrome = TITLE_BAR + (index === 0 ? MENU_BAR : 0);
         const win = `[data-window="${layout.name}"]`;
         rules.push(`${win} { --client-width: ${px(layout.client.width)}; }`);
-        rules.push(`${win} > .client { ${scaled('width', px(layout.client.width))}; ${scaled('height', px(layout.client.height))}; ${font(layout.pointSize > 0 ? layout.pointSize : WINDOW_FONT)}; }`);
+        const windowFont = layout.pointSize > 0 ? layout.pointSize : WINDOW_FONT;
+        rules.push(`${win} > .client { ${scaled('width', px(layout.client.width))}; ${scaled('height', px(layout.client.height))}; ${font(windowFont)}; }`);
         const left = MARGIN + px(layout.client.left), outer = px(layout.client.width) + 2 * BORDER;
         desktop.push(`${win} { left: ${layout.name === FIGURE ? `min(${left}px, calc(100vw - ${outer + MARGIN}px))` : `${left}px`}; top: ${MARGIN + TITLE_BAR + MENU_BAR + px(layout.client.top) - chrome}px; }`);
         for (const control of layout.controls) {
@@ -212,7 +213,7 @@ export function layoutStyles(layouts) {
                     scaled('width', px(rect.width)), scaled('height', px(rect.height)));
             }
             // Each its own font size, so that each has the floor of its kind.
-            declarations.push(font(control.pointSize > 0 ? control.pointSize : layout.pointSize > 0 ? layout.pointSize : WINDOW_FONT));
+            declarations.push(font(control.pointSize > 0 ? control.pointSize : windowFont));
             // One line of text stands in the middle of the box, as in a single-line box.
             if (kind === 'input') declarations.push(scaled('line-height', px(rect.height) - 4));
             const id = `#${controlId(layout.name, control.name).replace(/[()]/g, '\\$&')}`;

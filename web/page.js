@@ -338,15 +338,15 @@ class Page {
         const inBox = focus && typeof focus.selectionStart === 'number' && focus.selectionStart !== focus.selectionEnd;
         if (inBox || !document.getSelection().isCollapsed) return;
         event.preventDefault();
-        event.clipboardData.setData('text/plain', this.core.copyTable(index));
-        // The picture goes with its caption, as a figure that a word processor takes in.
+        const text = this.core.copyTable(index);
+        event.clipboardData.setData('text/plain', text);
+        // The picture goes with its caption (the window's text), as a figure that a word processor takes in.
         if (index === this.figure && this.picture) {
             let bytes = '';
             for (const byte of new TextEncoder().encode(this.picture)) bytes += String.fromCharCode(byte);
             const source = `data:image/svg+xml;base64,${btoa(bytes)}`;
-            const caption = this.core.copyTable(index);
-            event.clipboardData.setData('text/html', `<figure><img src="${source}" alt="${escapeHtml(caption)}">`
-                + `<figcaption>${escapeHtml(caption).replace(/\n/g, '<br>')}</figcaption></figure>`);
+            event.clipboardData.setData('text/html', `<figure><img src="${source}" alt="${escapeHtml(text)}">`
+                + `<figcaption>${escapeHtml(text).replace(/\n/g, '<br>')}</figcaption></figure>`);
         }
     }
 
@@ -447,8 +447,8 @@ class Page {
         const changed = (w) => view.windows[w].controls.some((control, i) => control.text !== before.windows[w].controls[i].text);
         const shown = (w) => view.windows[w].shown;
         // A step that drew the picture brings it into view; another the window it showed or wrote into.
-        const drew = view.picture && view.picture !== before.picture ? this.figure : undefined;
-        const target = drew ?? [1, 2].find((w) => shown(w) && (view.raised.includes(w) || changed(w)))
+        const drew = Boolean(view.picture) && view.picture !== before.picture;
+        const target = (drew ? this.figure : undefined) ?? [1, 2].find((w) => shown(w) && (view.raised.includes(w) || changed(w)))
             ?? (view.windows[0].controls[this.index[0].get('Text11')].text !== before.windows[0].controls[this.index[0].get('Text11')].text
                 ? 0 : undefined);
         if (target !== undefined) {
@@ -461,7 +461,7 @@ class Page {
         if (!shown(w)) return;
         const textOf = (index, control, count) => view.windows[index].controls[this.index[index].get(control)].text.split('\n').slice(0, count).join('\n');
         // A step that drew the picture also says, in the caption's first line, what it shows.
-        const drawn = view.picture && view.picture !== before.picture ? `\n${textOf(this.figure, 'Caption', 1)}` : '';
+        const drawn = drew ? `\n${textOf(this.figure, 'Caption', 1)}` : '';
         const text = textOf(w, name, lines) + drawn;
         this.announcer.textContent = '';
         requestAnimationFrame(() => { this.announcer.textContent = text; });
